@@ -1,0 +1,51 @@
+#pragma once
+// The one exception hierarchy of the program. Every class knows the name
+// the error log prints for it.
+#include <exception>
+#include <string>
+
+class Exception : public std::exception {
+public:
+  explicit Exception(std::string Message) : FMessage(std::move(Message)) {}
+  const char* what() const noexcept override { return FMessage.c_str(); }
+  const std::string& Message() const noexcept { return FMessage; }
+  virtual std::string ClassName() const { return "Exception"; }
+
+private:
+  std::string FMessage;
+};
+
+#define VEK_EXCEPTION_CLASS(Name)                                                                  \
+  class Name : public Exception {                                                                  \
+  public:                                                                                          \
+    using Exception::Exception;                                                                    \
+    std::string ClassName() const override { return #Name; }                                       \
+  }
+
+// The silent abort: ends an operation without any message and is never logged.
+class EAbort : public Exception {
+public:
+  EAbort() : Exception("Operation aborted") {}
+  std::string ClassName() const override { return "EAbort"; }
+};
+
+class EOutOfMemory : public Exception {
+public:
+  EOutOfMemory() : Exception("Out of memory") {}
+  std::string ClassName() const override { return "EOutOfMemory"; }
+};
+
+VEK_EXCEPTION_CLASS(EInOutError);
+VEK_EXCEPTION_CLASS(EFOpenError);
+VEK_EXCEPTION_CLASS(EJPEG);
+VEK_EXCEPTION_CLASS(EVekListError);
+VEK_EXCEPTION_CLASS(EVekQueueError);
+
+#undef VEK_EXCEPTION_CLASS
+
+// The class name an error report prints for any exception: ours name
+// themselves, foreign ones by their demangled type.
+std::string ExceptionClassName(const std::exception& E);
+
+// Raises the silent abort.
+[[noreturn]] void Abort();

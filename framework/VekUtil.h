@@ -1,0 +1,64 @@
+#pragma once
+// The framework's toolbox of free functions: text scanning and splitting,
+// tolerant conversions, whole-file helpers, settings files by file name and
+// a few platform wrappers. Texts hold UTF-8 bytes; positions are 1-based,
+// 0 meaning "not found".
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+using TDateTime = std::chrono::system_clock::time_point;
+
+// Numbers.
+int IMax(int A, int B);
+int64_t IPercent(int64_t Value, int64_t Percent);
+int64_t IAbs(int64_t Value);
+
+// Texts.
+std::string SafeCopy(const std::string& Text, int Start, int Count);
+std::string HeadStr(const std::string& Text, int N);
+std::string UpperStr(const std::string& Text);
+std::string Trim(const std::string& Text);
+std::string TrimUpper(const std::string& Text);
+int InStr(const std::string& Text, const std::string& Sub, int Start);
+int CharInStr(const std::string& Text, char Ch, int Start);
+bool HasChar(const std::string& Text, char Ch);
+void GetParam(std::string& Text, const std::string& Delimiter, std::string& Field);
+std::string ReplaceAll(const std::string& Text, const std::string& Old, const std::string& New,
+                       int Start);
+std::string IfStr(bool Flag, const std::string& WhenTrue, const std::string& WhenFalse);
+
+// Conversions.
+bool BVal(const std::string& Text);
+int64_t IVal(const std::string& Text);
+std::string FormatStamp(const std::string& Pattern, TDateTime Value);
+
+// Files and folders.
+bool FileReadable(const std::string& FileName);
+int64_t FileSizeOf(const std::string& FileName);
+std::string ReadFileText(const std::string& FileName, const std::string& Default);
+void WriteFileText(const std::string& FileName, const std::string& Text);
+void CutFileToTail(const std::string& FileName, int64_t Keep);
+bool DirExists(const std::string& Path);
+void MakeDirPath(const std::string& Path);
+
+// Settings files: [Section] lines and Key=Value lines.
+std::string IniReadStr(const std::string& FileName, const std::string& Section,
+                       const std::string& Key, const std::string& Default);
+int64_t IniReadInt(const std::string& FileName, const std::string& Section, const std::string& Key,
+                   int64_t Default);
+void IniWriteStr(const std::string& FileName, const std::string& Section, const std::string& Key,
+                 const std::string& Value);
+void IniWriteInt(const std::string& FileName, const std::string& Section, const std::string& Key,
+                 int64_t Value);
+
+// Platform and environment.
+void PlayBeep();
+void ProcessPending();
+std::string MachineName();
+bool DevEnvRunning();
+bool IsAdmin();
+
+// The unit's start-up: works out the privilege flag and the
+// development-environment flag once, before a second thread exists.
+void InitVekUtil();

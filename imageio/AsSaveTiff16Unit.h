@@ -1,0 +1,49 @@
+#pragma once
+// TIFF files: 16-bit exposures read into channel planes, and the 16-bit
+// tiled RGB result written from them.
+#include "Plane16.h"
+
+#include <cstdint>
+#include <string>
+#include <tiffio.h>
+
+enum TTiffCompression : uint8_t { tcNone, tcLZW, tcDeflate };
+
+enum TTiffLayout : uint8_t {
+  tlGeneric,
+  tlContigStrips,
+  tlContigTiles,
+  tlSeparateStrips,
+  tlSeparateTiles
+};
+
+// Replaces the TIFF library's error and warning handlers by silent ones.
+// Called once at start-up; serves reader and writer alike.
+void SilenceTiffLibrary();
+
+// Reader. After a failure the three planes are empty.
+void LoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height, TPlane16& Red,
+                TPlane16& Green, TPlane16& Blue);
+void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
+                        TPlane16& Red, TPlane16& Green, TPlane16& Blue, bool& Failed,
+                        std::string& Message);
+TTiffLayout GetTiffLayout(TIFF* Handle);
+
+// The layout routines fill the already allocated planes.
+void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                      uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                      uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                     uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+void ReadSeparateStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                        uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+void ReadSeparateTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                       uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+
+// Writer.
+void SaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
+                uint32_t Height, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
+void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
+                        uint32_t Height, const uint16_t* Red, const uint16_t* Green,
+                        const uint16_t* Blue, bool& Failed, std::string& Message);

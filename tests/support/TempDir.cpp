@@ -1,0 +1,31 @@
+#include "TempDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+TTempDir::TTempDir() {
+  std::string Pattern = (std::filesystem::temp_directory_path() / "velmora-test-XXXXXX").string();
+  if (!mkdtemp(Pattern.data()))
+    throw std::runtime_error("cannot create a temporary folder");
+  FPath = Pattern;
+}
+
+TTempDir::~TTempDir() {
+  std::error_code Ignored;
+  std::filesystem::remove_all(FPath, Ignored);
+}
+
+void WriteBytes(const std::string& FileName, const std::string& Bytes) {
+  std::ofstream Out(FileName, std::ios::binary | std::ios::trunc);
+  Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+}
+
+std::string ReadBytes(const std::string& FileName) {
+  std::ifstream In(FileName, std::ios::binary);
+  std::ostringstream All;
+  All << In.rdbuf();
+  return All.str();
+}
