@@ -1,0 +1,38 @@
+#pragma once
+// The per-pixel sums of one stacking run: three planes of 32-bit floats,
+// normalised by their common maximum to 8-bit preview rows and to 16-bit
+// output planes.
+#include <cstdint>
+#include <memory>
+
+class TExposureAccumulator {
+public:
+  // Fixes the size and creates zeroed planes on the first call of a run;
+  // every later call does nothing. Raises EOutOfMemory.
+  void Allocate(int NewWidth, int NewHeight);
+  // Adds Width pixels of blue, green, red bytes into row Y.
+  void AddBgrRow(int Y, const uint8_t* Row);
+  // Adds Width x Height samples of each channel.
+  void AddPlanes16(const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
+  // The largest sum over all three planes, computed afresh.
+  float UpdateMaximum();
+  // Target / Maximum as a 32-bit float, Maximum first clamped to at least 1.
+  float ScaleFor(float Target);
+  // Writes Width pixels of blue, green, red bytes from row Y.
+  void RenderPreviewRow(int Y, float Scale, uint8_t* Row) const;
+  // Writes Width x Height scaled samples of each channel.
+  void ExportPlanes16(float Scale, uint16_t* Red, uint16_t* Green, uint16_t* Blue) const;
+  // Frees whichever planes exist.
+  void Release();
+
+  int Width = -1;
+  int Height = -1;
+  bool Allocated = false;
+  std::unique_ptr<float[]> RedSum;
+  std::unique_ptr<float[]> GreenSum;
+  std::unique_ptr<float[]> BlueSum;
+  float Maximum = 0;
+
+private:
+  int64_t PixelCount() const { return static_cast<int64_t>(Width) * Height; }
+};
