@@ -1,0 +1,37 @@
+#pragma once
+// What the stacking run needs from its window: the dialogs, the message
+// boxes, the status label, the picture and the screen cursor. The main
+// window is one host, velmora-stack another, the tests a third.
+#include "Bitmap24.h"
+
+#include <string>
+#include <vector>
+
+class TRunHost {
+public:
+  virtual ~TRunHost() = default;
+
+  // The open dialog, its file name cleared, starting in InitialDir with
+  // FilterIndex selected (1 = "JPEG", 2 = "TIFF"). False when cancelled;
+  // otherwise Files holds the picked full paths in the dialog's order and
+  // FilterIndex the filter selected when it closed.
+  virtual bool OpenFiles(const std::string& InitialDir, int& FilterIndex,
+                         std::vector<std::string>& Files) = 0;
+  // The save dialog (filter "*.tif") proposing Proposal and starting in
+  // InitialDir. False when cancelled; otherwise Chosen is the full name.
+  virtual bool SaveFile(const std::string& InitialDir, const std::string& Proposal,
+                        std::string& Chosen) = 0;
+  // A plain message box with an OK button.
+  virtual void ShowMessage(const std::string& Text) = 0;
+  // The confirmation dialog (question icon, OK and Cancel): true for OK.
+  virtual bool Confirm(const std::string& Text) = 0;
+  // The status label: set and repainted at once.
+  virtual void SetInfo(const std::string& Text) = 0;
+  // The picture control takes a copy of Bitmap and is repainted at once.
+  virtual void ShowPicture(const TBitmap24& Bitmap) = 0;
+  // Repaints the picture at once (after a dialog has covered it).
+  virtual void RepaintPicture() = 0;
+  // The screen cursor (crHourGlass is the busy cursor).
+  virtual int Cursor() = 0;
+  virtual void SetCursor(int Id) = 0;
+};
