@@ -1,0 +1,158 @@
+#include "StackingRun.h"
+
+#include "AsSaveTiff16Unit.h"
+#include "ExposureAccumulator.h"
+#include "FileNames.h"
+#include "JpegInput.h"
+#include "SafeSave.h"
+#include "VekApp.h"
+#include "VekExceptions.h"
+#include "VekPlatform.h"
+#include "VekUtil.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string Section = "Config";
+const std::string CRLF = "\r\n";
+
+// Restores the screen cursor it found on every way out.
+class TBusyCursor {
+public:
+  explicit TBusyCursor(TRunHost& Host) : FHost(Host), FSaved(Host.Cursor()) {
+    FHost.SetCursor(crHourGlass);
+  }
+  ~TBusyCursor() { FHost.SetCursor(FSaved); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+  TRunHost& FHost;
+  int FSaved;
+};
+
+bool ShowOpenDialog(TRunHost& Host, int& FilterIndex, std::vector<std::string>& Files) {
+  const std::string InitialDir = App->ReadIniString(Section, "Path", "");
+  FilterIndex = static_cast<int>(App->ReadIniInteger(Section, "FilterIndex", 1));
+  Files.clear();
+  return Host.OpenFiles(InitialDir, FilterIndex, Files);
+}
+
+// The first file fixes the size; a later file of another size would be
+// read past its end, so the run ends before anything is added.
+void CheckSize(const TExposureAccumulator& Sums, const std::string& FileName, int64_t Width,
+               int64_t Height) {
+  if (!Sums.Allocated || (Width == Sums.Width && Height == Sums.Height))
+    return;
+  throw Exception("Falsche Bildgröße in '" + FileName + "': " + std::to_string(Width) + " x " +
+                  std::to_string(Height) + " statt " + std::to_string(Sums.Width) + " x " +
+                  std::to_string(Sums.Height) + CRLF + "Bearbeitung wird abgebrochen");
+}
+
+void AddJpeg(TExposureAccumulator& Sums, TJpegImage& Jpeg, TBitmap24& Work,
+             const std::string& FileName) {
+  LoadJpegBgr(Jpeg, FileName, Work);
+  CheckSize(Sums, FileName, Work.Width(), Work.Height());
+  Sums.Allocate(Work.Width(), Work.Height());
+  for (int Y = 0; Y < Sums.Height; ++Y)
+    Sums.AddBgrRow(Y, Work.Row(Y));
+}
+
+void AddTiff(TExposureAccumulator& Sums, const std::string& FileName) {
+  uint32_t Width = 0;
+  uint32_t Height = 0;
+  TPlane16 Red, Green, Blue;
+  LoadTiff16(FileName, Width, Height, Red, Green, Blue);
+  CheckSize(Sums, FileName, Width, Height);
+  Sums.Allocate(static_cast<int>(Width), static_cast<int>(Height));
+  Sums.AddPlanes16(Red.get(), Green.get(), Blue.get());
+}
+
+void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work) {
+  Sums.UpdateMaximum();
+  const float Scale = Sums.ScaleFor(255);
+  Work.SetSize(Sums.Width, Sums.Height);
+  for (int Y = 0; Y < Sums.Height; ++Y)
+    Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
+  Host.ShowPicture(Work);
+}
+
+void ProcessFile(TRunHost& Host, TExposureAccumulator& Sums, TJpegImage& Jpeg, TBitmap24& Work,
+                 const std::string& FileName, int FilterIndex) {
+  App->WriteIniString(Section, "Path", ExtractFilePath(FileName));
+  App->WriteIniInteger(Section, "FilterIndex", FilterIndex);
+  Host.SetInfo("Processing " + ExtractFileName(FileName));
+  const std::string Ext = ExtractFileExt(FileName);
+  const std::string Kind = TrimUpper(Ext);
+  if (Kind == ".JPG")
+    AddJpeg(Sums, Jpeg, Work, FileName);
+  else if (Kind == ".TIF")
+    AddTiff(Sums, FileName);
+  else
+    throw Exception("Unbekannter Filetyp '" + Ext + "'" + CRLF + "Bearbeitung wird abgebrochen");
+  ShowPreview(Host, Sums, Work);
+}
+
+void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName) {
+  TPlane16 Red = AllocPlane16(Sums.Width, Sums.Height);
+  TPlane16 Green = AllocPlane16(Sums.Width, Sums.Height);
+  TPlane16 Blue = AllocPlane16(Sums.Width, Sums.Height);
+  TBusyCursor Busy(Host);
+  const float Scale = Sums.ScaleFor(65535);
+  Sums.ExportPlanes16(Scale, Red.get(), Green.get(), Blue.get());
+  SaveTiff16Replacing(FileName, tcNone, static_cast<uint32_t>(Sums.Width),
+                      static_cast<uint32_t>(Sums.Height), Red.get(), Green.get(), Blue.get());
+}
+
+} // namespace
+
+void RunStacking(TRunHost& Host) {
+  int FilterIndex = 1;
+  std::vector<std::string> Files;
+  if (!ShowOpenDialog(Host, FilterIndex, Files))
+    return;
+  while (Files.size() < 2) {
+    PlayBeep();
+    Host.ShowMessage("wählen Sie bitte mindestens zwei Dateien aus");
+    if (!ShowOpenDialog(Host, FilterIndex, Files))
+      Abort();
+  }
+
+  TBitmap24 Work;
+  TJpegImage Jpeg;
+  TExposureAccumulator Sums;
+  std::string Current;
+  {
+    TBusyCursor Busy(Host);
+    for (const std::string& Entry : Files) {
+      Current = Entry;
+      if (FileReadable(Current))
+        ProcessFile(Host, Sums, Jpeg, Work, Current, FilterIndex);
+    }
+  }
+  if (!Sums.Allocated)
+    throw Exception("Keine der gewählten Dateien konnte gelesen werden");
+
+  const std::string Proposal = ChangeFileExt(Current, ".tif");
+  const std::string Folder = ExtractFilePath(Proposal);
+  const std::string InitialDir =
+      Trim(Folder).empty() ? App->ReadIniString(Section, "Path", "") : Folder;
+  std::string Chosen;
+  if (Host.SaveFile(InitialDir, Proposal, Chosen)) {
+    Host.RepaintPicture();
+    if (ExtractFileExt(Chosen).empty())
+      Chosen += ".tif";
+    Host.SetInfo("SAVING " + ExtractFileName(Chosen));
+    if (FileReadable(Chosen)) {
+      PlayBeep();
+      if (!Host.Confirm("Soll die Datei " + CRLF + "'" + Chosen + "'" + CRLF +
+                        "wirklich überschrieben werden? "))
+        Abort();
+    }
+    Host.RepaintPicture();
+    WriteResult(Host, Sums, Chosen);
+  }
+  Host.SetInfo("READY");
+}
