@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Whole-run benchmark: velmora-stack side by side with the decode-only
+# floor and, where installed, libvips and ImageMagick (apt-get install
+# libvips-tools imagemagick time). Commands alternate; each runs once to
+# warm up, then RUNS times; medians of wall time and peak memory.
+#   bench/run-bench.sh [SET...]     sets: A B C B50 (default A B C B50)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD:-$root/build/release}
+data=${BENCH_DATA:-${TMPDIR:-/tmp}/velmora-bench}
+runs=${RUNS:-5}
+sets=("$@")
+((${#sets[@]})) || sets=(A B C B50)
+
+stack=$build/cli/velmora-stack
+maker=$build/tools/MakeBenchSet
+[[ -x $stack && -x $maker ]] || { echo "build first: cmake --preset release && cmake --build --preset release" >&2; exit 1; }
+[[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (apt-get install time)" >&2; exit 1; }
+have() { command -v "$1" >/dev/null 2>&1; }
+
+# name kind width height count
+describe() {
+  case $1 in
+    A) echo "jpeg 6000 4000 3" ;;
+    B) echo "jpeg 4000 3000 10" ;;
+    B50) echo "jpeg 4000 3000 50" ;;
+    C) echo "tiff16 6000 4000 3" ;;
+    *) echo "unknown set $1" >&2; exit 2 ;;
+  esac
+}
+
+make_set() {
+  local dir=$data/$1
+  read -r kind w h n < <(describe "$1")
+  if [[ ! -f $dir/.complete ]]; then
+    rm -rf "$dir" && mkdir -p "$dir"
+    "$maker" "$kind" "$w" "$h" "$n" "$dir"
+    touch "$dir/.complete"
+  fi
+}
+
+vips_run() { # out files...
+  local out=$1 tmp
+  shift
+  tmp=$(mktemp -d)
+  vips sum "$*" "$tmp/sum.v"
+  local max
+  max=$(vips max "$tmp/sum.v")
+  vips linear "$tmp/sum.v" "$tmp/lin.v" "$(awk -v m="$max" 'BEGIN { printf "%.17g", 65535 / m }')" 0
+  vips cast "$tmp/lin.v" "$tmp/cast.v" ushort
+  vips tiffsave "$tmp/cast.v" "$out" --tile --tile-width 256 --tile-height 256
+  rm -rf "$tmp"
+}
+export -f vips_run
+
+floor_run() { # files...
+  local f
+  for f in "$@"; do
+    case $f in
+      *.jpg) djpeg -outfile /dev/null "$f" ;;
+      *) cat "$f" >/dev/null ;;
+    esac
+  done
+}
+export -f floor_run
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+printf '%-4s %-11s %9s %10s %12s\n' set command "wall s" "peak MiB" "velmora ×"
+for set in "${sets[@]}"; do
+  make_set "$set"
+  read -r kind w h n < <(describe "$set")
+  files=("$data/$set"/exposure*)
+  out=$(mktemp -d)
+  names=(velmora floor)
+  cmds=("\"$stack\" -q -f -o \"$out/velmora.tif\" ${files[*]}" "floor_run ${files[*]}")
+  if have vips; then names+=(libvips); cmds+=("vips_run \"$out/vips.tif\" ${files[*]}"); fi
+  if have convert; then
+    names+=(magick)
+    cmds+=("convert ${files[*]} -evaluate-sequence mean -auto-level -depth 16 -define tiff:tile-geometry=256x256 \"$out/magick.tif\"")
+  fi
+  declare -A wall=() peak=()
+  for ((r = 0; r <= runs; r++)); do
+    for i in "${!names[@]}"; do
+      /usr/bin/time -f '%e %M' -o "$out/time" bash -c "${cmds[$i]}" >/dev/null
+      ((r == 0)) && continue
+      read -r s kb <"$out/time"
+      wall[${names[$i]}]+="$s "
+      peak[${names[$i]}]+="$kb "
+    done
+  done
+  v_wall=$(tr ' ' '\n' <<<"${wall[velmora]}" | grep . | median)
+  for name in "${names[@]}"; do
+    m_wall=$(tr ' ' '\n' <<<"${wall[$name]}" | grep . | median)
+    m_peak=$(tr ' ' '\n' <<<"${peak[$name]}" | grep . | median)
+    printf '%-4s %-11s %9.2f %10.0f %12.2f\n' "$set" "$name" "$m_wall" "$((m_peak / 1024))" \
+      "$(awk -v a="$v_wall" -v b="$m_wall" 'BEGIN { print a / b }')"
+  done
+  budget=$(awk -v p=$((w * h)) 'BEGIN { printf "%.0f", (21 * p + 32 * 1048576) / 1048576 }')
+  printf '%-4s %-11s %9s %10s   (%d files of %d x %d; per file %.3f s)\n' "$set" budget "" "$budget" \
+    "$n" "$w" "$h" "$(awk -v a="$v_wall" -v n="$n" 'BEGIN { print a / n }')"
+  rm -rf "$out"
+  unset wall peak
+done
