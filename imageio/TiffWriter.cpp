@@ -1,0 +1,102 @@
+#include "AsSaveTiff16Unit.h"
+
+#include "VekMemory.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr uint32_t TileSide = 256;
+constexpr int64_t TileSamples = int64_t{TileSide} * TileSide * 3;
+constexpr tmsize_t TileBytes = TileSamples * sizeof(uint16_t);
+
+uint16_t CompressionCode(TTiffCompression Compression) {
+  static const uint16_t Codes[] = {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE};
+  return Codes[Compression <= tcDeflate ? Compression : tcNone];
+}
+
+struct TTiffCloser {
+  void operator()(TIFF* Handle) const { TIFFClose(Handle); }
+};
+using TTiffHandle = std::unique_ptr<TIFF, TTiffCloser>;
+
+// Red, green and blue of the tile at (X0, Y0) interleaved into Tile, the
+// part outside the picture zero.
+void FillTile(uint16_t* Tile, uint32_t X0, uint32_t Y0, uint32_t Width, uint32_t Height,
+              const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue) {
+  const uint32_t Rows = std::min(TileSide, Height - Y0);
+  const uint32_t Cols = std::min(TileSide, Width - X0);
+  uint16_t* Out = Tile;
+  for (uint32_t Y = Y0; Y < Y0 + Rows; ++Y) {
+    const size_t First = static_cast<size_t>(Y) * Width + X0;
+    for (size_t I = First; I < First + Cols; ++I) {
+      *Out++ = Red[I];
+      *Out++ = Green[I];
+      *Out++ = Blue[I];
+    }
+    Out = std::fill_n(Out, (TileSide - Cols) * 3, uint16_t{0});
+  }
+  std::fill(Out, Tile + TileSamples, uint16_t{0});
+}
+
+} // namespace
+
+void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
+                        uint32_t Height, const uint16_t* Red, const uint16_t* Green,
+                        const uint16_t* Blue, bool& Failed, std::string& Message) {
+  Failed = false;
+  auto Fail = [&](const std::string& Text) {
+    Failed = true;
+    Message = Text;
+  };
+  // A picture without pixels would give a file no reader accepts.
+  if (Width == 0 || Height == 0)
+    return Fail("Unexpected error");
+  TTiffHandle Handle(TIFFOpen(FileName.c_str(), "w"));
+  if (!Handle)
+    return Fail("Unable to create output TIFF file '" + FileName + "'");
+  TIFF* Tif = Handle.get();
+  TIFFSetField(Tif, TIFFTAG_IMAGEWIDTH, Width);
+  TIFFSetField(Tif, TIFFTAG_IMAGELENGTH, Height);
+  TIFFSetField(Tif, TIFFTAG_TILEWIDTH, TileSide);
+  TIFFSetField(Tif, TIFFTAG_TILELENGTH, TileSide);
+  TIFFSetField(Tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(Tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(Tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(Tif, TIFFTAG_BITSPERSAMPLE, 16);
+  TIFFSetField(Tif, TIFFTAG_COMPRESSION, CompressionCode(Compression));
+  std::unique_ptr<uint16_t[]> Tile;
+  try {
+    Tile = AllocArray<uint16_t>(TileSamples);
+  } catch (const EOutOfMemory&) {
+    return Fail("Out of memory");
+  }
+  // The loops stop at the last tile rather than by the next start, which
+  // could wrap for a size near 2^32.
+  uint32_t Number = 0;
+  for (uint32_t Y0 = 0;; Y0 += TileSide) {
+    for (uint32_t X0 = 0;; X0 += TileSide) {
+      FillTile(Tile.get(), X0, Y0, Width, Height, Red, Green, Blue);
+      if (TIFFWriteEncodedTile(Tif, Number++, Tile.get(), TileBytes) == -1)
+        return Fail("Unexpected error");
+      if (Width - X0 <= TileSide)
+        break;
+    }
+    if (Height - Y0 <= TileSide)
+      break;
+  }
+  // The directory is written here rather than silently by the close, so a
+  // file that could not be finished is not reported as written.
+  if (!TIFFFlush(Tif))
+    return Fail("Unexpected error");
+}
+
+void SaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
+                uint32_t Height, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue) {
+  bool Failed = false;
+  std::string Message;
+  InternalSaveTiff16(FileName, Compression, Width, Height, Red, Green, Blue, Failed, Message);
+  if (Failed)
+    throw Exception(Message);
+}
