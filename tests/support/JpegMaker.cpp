@@ -43,6 +43,8 @@ int Compress(jpeg_compress_struct& Info, TMakerError& Error, const TJpegPicture&
   Info.in_color_space = ColorSpaceOf(Picture.Kind);
   jpeg_set_defaults(&Info);
   jpeg_set_quality(&Info, Options.Quality, TRUE);
+  if (Picture.Kind == TJpegKind::Cmyk)
+    Info.write_Adobe_marker = Options.AdobeMarker ? TRUE : FALSE;
   if (Options.Progressive)
     jpeg_simple_progression(&Info);
   jpeg_start_compress(&Info, TRUE);

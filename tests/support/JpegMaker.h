@@ -26,6 +26,9 @@ struct TJpegPicture {
 struct TJpegOptions {
   int Quality = 90;
   bool Progressive = false;
+  // CMYK only: without the Adobe marker readers take the samples as plain
+  // (not inverted) CMYK.
+  bool AdobeMarker = true;
 };
 
 // The encoded file. Throws std::runtime_error when libjpeg refuses.
