@@ -36,13 +36,17 @@ std::string FormatStamp(const std::string& Pattern, TDateTime Value);
 // Files and folders.
 bool FileReadable(const std::string& FileName);
 int64_t FileSizeOf(const std::string& FileName);
+// Reads at most FileSizeOf bytes and returns only the bytes actually read.
 std::string ReadFileText(const std::string& FileName, const std::string& Default);
 void WriteFileText(const std::string& FileName, const std::string& Text);
 void CutFileToTail(const std::string& FileName, int64_t Keep);
 bool DirExists(const std::string& Path);
 void MakeDirPath(const std::string& Path);
 
-// Settings files: [Section] lines and Key=Value lines.
+// Settings files: [Section] lines and Key=Value lines. Section and key
+// names are matched case-insensitively for ASCII letters only; other bytes
+// must match exactly. Reads never lock; each write replaces the file
+// atomically and is serialised against other threads and processes.
 std::string IniReadStr(const std::string& FileName, const std::string& Section,
                        const std::string& Key, const std::string& Default);
 int64_t IniReadInt(const std::string& FileName, const std::string& Section, const std::string& Key,
@@ -59,6 +63,16 @@ std::string MachineName();
 bool DevEnvRunning();
 bool IsAdmin();
 
+// Result of the privilege test at start-up; nothing else in the program
+// reads it.
+extern bool AdminFlag;
+
 // The unit's start-up: works out the privilege flag and the
 // development-environment flag once, before a second thread exists.
 void InitVekUtil();
+
+namespace detail {
+// ReadFileText's reading step: the file opened for reading, at most Size
+// bytes read; Default when it cannot be opened.
+std::string ReadFileBytes(const std::string& FileName, int64_t Size, const std::string& Default);
+} // namespace detail
