@@ -1,0 +1,80 @@
+#include "TiffProbe.h"
+
+#include "TempDir.h"
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <tiffio.h>
+
+namespace {
+
+uint32_t LittleEndian(const std::string& Bytes, size_t At, int Count) {
+  if (At + Count > Bytes.size())
+    throw std::runtime_error("TIFF directory outside the file");
+  uint32_t Value = 0;
+  for (int I = Count - 1; I >= 0; --I)
+    Value = Value << 8 | static_cast<uint8_t>(Bytes[At + I]);
+  return Value;
+}
+
+void ReadRawTags(const std::string& FileName, TTiffProbe& Probe) {
+  const std::string Bytes = ReadBytes(FileName);
+  if (Bytes.size() < 8)
+    throw std::runtime_error("no TIFF header");
+  Probe.ByteOrder = Bytes.substr(0, 2);
+  if (Probe.ByteOrder != "II")
+    return; // the tag list is only read for the order the writer uses
+  const uint32_t Directory = LittleEndian(Bytes, 4, 4);
+  const uint32_t Count = LittleEndian(Bytes, Directory, 2);
+  for (uint32_t I = 0; I < Count; ++I)
+    Probe.Tags.push_back(static_cast<uint16_t>(LittleEndian(Bytes, Directory + 2 + 12 * I, 2)));
+}
+
+} // namespace
+
+TTiffProbe ProbeTiff(const std::string& FileName) {
+  TTiffProbe Probe;
+  ReadRawTags(FileName, Probe);
+  std::unique_ptr<TIFF, void (*)(TIFF*)> Handle(TIFFOpen(FileName.c_str(), "r"), TIFFClose);
+  TIFF* Tif = Handle.get();
+  if (!Tif || !TIFFIsTiled(Tif))
+    throw std::runtime_error("not a tiled TIFF: " + FileName);
+  uint16_t Samples = 0, Bits = 0;
+  uint32_t TileWidth = 0, TileLength = 0;
+  TIFFGetField(Tif, TIFFTAG_IMAGEWIDTH, &Probe.Width);
+  TIFFGetField(Tif, TIFFTAG_IMAGELENGTH, &Probe.Height);
+  TIFFGetField(Tif, TIFFTAG_COMPRESSION, &Probe.Compression);
+  TIFFGetField(Tif, TIFFTAG_SAMPLESPERPIXEL, &Samples);
+  TIFFGetField(Tif, TIFFTAG_BITSPERSAMPLE, &Bits);
+  TIFFGetField(Tif, TIFFTAG_TILEWIDTH, &TileWidth);
+  TIFFGetField(Tif, TIFFTAG_TILELENGTH, &TileLength);
+  if (Samples != 3 || Bits != 16 || TileWidth != 256 || TileLength != 256)
+    throw std::runtime_error("not 16-bit RGB in 256 x 256 tiles: " + FileName);
+  const uint32_t Across = (Probe.Width + 255) / 256;
+  const uint32_t Tiles = TIFFNumberOfTiles(Tif);
+  uint64_t* Counts = nullptr;
+  if (TIFFGetField(Tif, TIFFTAG_TILEBYTECOUNTS, &Counts) && Counts)
+    Probe.TileByteCounts.assign(Counts, Counts + Tiles);
+  const size_t Pixels = static_cast<size_t>(Probe.Width) * Probe.Height;
+  Probe.Red.assign(Pixels, 0);
+  Probe.Green.assign(Pixels, 0);
+  Probe.Blue.assign(Pixels, 0);
+  for (uint32_t T = 0; T < Tiles; ++T) {
+    std::vector<uint16_t> Tile(256 * 256 * 3);
+    if (TIFFReadEncodedTile(Tif, T, Tile.data(), static_cast<tmsize_t>(Tile.size() * 2)) < 0)
+      throw std::runtime_error("tile " + std::to_string(T) + " unreadable");
+    const uint32_t X0 = T % Across * 256, Y0 = T / Across * 256;
+    for (uint32_t Y = Y0; Y < std::min(Y0 + 256, Probe.Height); ++Y)
+      for (uint32_t X = X0; X < std::min(X0 + 256, Probe.Width); ++X) {
+        const size_t From = ((Y - Y0) * 256 + (X - X0)) * 3;
+        const size_t To = static_cast<size_t>(Y) * Probe.Width + X;
+        Probe.Red[To] = Tile[From];
+        Probe.Green[To] = Tile[From + 1];
+        Probe.Blue[To] = Tile[From + 2];
+      }
+    Probe.Tiles.push_back(std::move(Tile));
+  }
+  Probe.Directories = TIFFNumberOfDirectories(Tif);
+  return Probe;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// What a written 16-bit tiled RGB TIFF holds, read back through libtiff
+// (tiles by TIFFReadEncodedTile) and from the raw directory (the tags).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TTiffProbe {
+  std::string ByteOrder;      // "II" or "MM"
+  std::vector<uint16_t> Tags; // of the first directory, in file order
+  int Directories = 0;
+  uint32_t Width = 0;
+  uint32_t Height = 0;
+  uint16_t Compression = 0;
+  // Each tile's samples as decoded: 256 x 256 pixels of R, G, B.
+  std::vector<std::vector<uint16_t>> Tiles;
+  std::vector<uint64_t> TileByteCounts;
+  // The picture put together from the tiles, Width x Height each.
+  std::vector<uint16_t> Red, Green, Blue;
+};
+
+// Throws std::runtime_error when the file is not such a TIFF.
+TTiffProbe ProbeTiff(const std::string& FileName);
