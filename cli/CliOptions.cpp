@@ -1,0 +1,102 @@
+#include "CliOptions.h"
+
+namespace {
+
+bool ParseCompression(const std::string& Name, TTiffCompression& Compression) {
+  if (Name == "none")
+    Compression = tcNone;
+  else if (Name == "lzw")
+    Compression = tcLZW;
+  else if (Name == "deflate")
+    Compression = tcDeflate;
+  else
+    return false;
+  return true;
+}
+
+// Matches "-s VALUE", "--long VALUE" and "--long=VALUE"; I advances past
+// what it consumed. False when Arg is not this option.
+bool TakeValue(const std::vector<std::string>& Args, size_t& I, const std::string& Short,
+               const std::string& Long, std::string& Value, bool& Missing) {
+  const std::string& Arg = Args[I];
+  if (Arg.rfind(Long + "=", 0) == 0) {
+    Value = Arg.substr(Long.size() + 1);
+    return true;
+  }
+  if (Arg != Short && Arg != Long)
+    return false;
+  Missing = I + 1 >= Args.size();
+  if (!Missing)
+    Value = Args[++I];
+  return true;
+}
+
+} // namespace
+
+bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
+                     std::string& Error) {
+  bool OptionsEnded = false;
+  bool HaveOutput = false;
+  for (size_t I = 0; I < Args.size(); ++I) {
+    const std::string& Arg = Args[I];
+    if (OptionsEnded || Arg.size() < 2 || Arg[0] != '-') {
+      Options.Inputs.push_back(Arg);
+      continue;
+    }
+    std::string Value;
+    bool Missing = false;
+    if (Arg == "--") {
+      OptionsEnded = true;
+    } else if (Arg == "-h" || Arg == "--help") {
+      Options.Help = true;
+    } else if (Arg == "-f" || Arg == "--force") {
+      Options.Force = true;
+    } else if (Arg == "-q" || Arg == "--quiet") {
+      Options.Quiet = true;
+    } else if (TakeValue(Args, I, "-o", "--output", Value, Missing)) {
+      if (Missing || Value.empty()) {
+        Error = "option " + Arg + " needs a file name";
+        return false;
+      }
+      Options.Output = Value;
+      HaveOutput = true;
+    } else if (TakeValue(Args, I, "-c", "--compression", Value, Missing)) {
+      if (Missing || !ParseCompression(Value, Options.Compression)) {
+        Error = "option " + Arg + " takes none, lzw or deflate";
+        return false;
+      }
+    } else {
+      Error = "unknown option " + Arg;
+      return false;
+    }
+  }
+  if (Options.Help)
+    return true;
+  if (!HaveOutput) {
+    Error = "the output file is missing (-o OUTPUT)";
+    return false;
+  }
+  if (Options.Inputs.size() < 2) {
+    Error = "wählen Sie bitte mindestens zwei Dateien aus";
+    return false;
+  }
+  return true;
+}
+
+std::string CliUsage() {
+  return "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate] [-q|--quiet]\n"
+         "                     -o OUTPUT INPUT INPUT...\n"
+         "\n"
+         "Adds two or more exposures of one scene (JPEG files of one size) pixel by pixel\n"
+         "and writes the sum, scaled so that its brightest sample is 65535, as a 16-bit\n"
+         "tiled RGB TIFF file.\n"
+         "\n"
+         "  -o, --output OUTPUT   the TIFF file to write; \".tif\" is appended to a name\n"
+         "                        without extension\n"
+         "  -f, --force           replace OUTPUT when it exists\n"
+         "  -c, --compression C   none (default), lzw or deflate\n"
+         "  -q, --quiet           no progress lines\n"
+         "  -h, --help            this text\n"
+         "\n"
+         "Exit status: 0 done, 1 the run failed, 2 wrong usage.\n";
+}

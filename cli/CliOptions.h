@@ -1,0 +1,22 @@
+#pragma once
+// The command line of velmora-stack.
+#include "AsSaveTiff16Unit.h"
+
+#include <string>
+#include <vector>
+
+struct TCliOptions {
+  bool Force = false;
+  bool Quiet = false;
+  bool Help = false;
+  TTiffCompression Compression = tcNone;
+  std::string Output;
+  std::vector<std::string> Inputs;
+};
+
+// Reads the arguments after the program name. False for wrong usage, with
+// the reason in Error.
+bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
+                     std::string& Error);
+
+std::string CliUsage();

@@ -1,0 +1,199 @@
+// velmora-stack run end to end on generated exposures.
+#include "ExposureAccumulator.h"
+#include "JpegInput.h"
+#include "JpegMaker.h"
+#include "TempDir.h"
+#include "TiffProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct TRun {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+std::string Quoted(const std::string& Arg) {
+  std::string Result(1, '\'');
+  for (char Ch : Arg) {
+    if (Ch == '\'')
+      Result.append("'\\''");
+    else
+      Result.push_back(Ch);
+  }
+  Result.push_back('\'');
+  return Result;
+}
+
+class VelmoraStack : public ::testing::Test {
+protected:
+  TRun Run(const std::vector<std::string>& Args) {
+    const char* Program = std::getenv("VELMORA_STACK");
+    EXPECT_NE(Program, nullptr) << "VELMORA_STACK names the program under test";
+    std::string Command = Quoted(Program ? Program : "velmora-stack");
+    for (const std::string& Arg : Args)
+      Command.append(" ").append(Quoted(Arg));
+    Command.append(" >").append(Quoted(Dir.File("stdout")));
+    Command.append(" 2>").append(Quoted(Dir.File("stderr"))).append(" </dev/null");
+    const int Raw = std::system(Command.c_str());
+    TRun Result;
+    Result.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+    Result.Out = ReadBytes(Dir.File("stdout"));
+    Result.Err = ReadBytes(Dir.File("stderr"));
+    return Result;
+  }
+
+  // A textured exposure of the given brightness, written as Name.
+  std::string Exposure(const std::string& Name, int Width, int Height, int Brightness) {
+    TJpegPicture Picture = TJpegPicture::Solid(Width, Height, TJpegKind::Rgb, {0, 0, 0});
+    for (int Y = 0; Y < Height; ++Y)
+      for (int X = 0; X < Width; ++X) {
+        uint8_t* P = Picture.At(X, Y);
+        P[0] = static_cast<uint8_t>(std::min(255, Brightness + X % 50));
+        P[1] = static_cast<uint8_t>(std::min(255, Brightness / 2 + (X * Y) % 70));
+        P[2] = static_cast<uint8_t>(std::min(255, Brightness / 3 + Y % 90));
+      }
+    WriteJpeg(Dir.File(Name), Picture);
+    return Dir.File(Name);
+  }
+
+  TTempDir Dir;
+};
+
+// What the output must hold: the same files decoded and summed here.
+void ExpectStackOf(const std::vector<std::string>& Inputs, const TTiffProbe& Probe) {
+  TExposureAccumulator Sums;
+  TJpegImage Image;
+  TBitmap24 Bitmap;
+  for (const std::string& Name : Inputs) {
+    LoadJpegBgr(Image, Name, Bitmap);
+    Sums.Allocate(Bitmap.Width(), Bitmap.Height());
+    for (int Y = 0; Y < Sums.Height; ++Y)
+      Sums.AddBgrRow(Y, Bitmap.Row(Y));
+  }
+  Sums.UpdateMaximum();
+  const float Scale = Sums.ScaleFor(65535);
+  const size_t Count = static_cast<size_t>(Sums.Width) * Sums.Height;
+  std::vector<uint16_t> Red(Count), Green(Count), Blue(Count);
+  Sums.ExportPlanes16(Scale, Red.data(), Green.data(), Blue.data());
+  ASSERT_EQ(Probe.Width, static_cast<uint32_t>(Sums.Width));
+  ASSERT_EQ(Probe.Height, static_cast<uint32_t>(Sums.Height));
+  EXPECT_EQ(Probe.Red, Red);
+  EXPECT_EQ(Probe.Green, Green);
+  EXPECT_EQ(Probe.Blue, Blue);
+}
+
+TEST_F(VelmoraStack, OutputIsTheAccumulatedSum) {
+  const std::vector<std::string> Inputs = {Exposure("dark.jpg", 300, 200, 20),
+                                           Exposure("mid.JPG", 300, 200, 100),
+                                           Exposure("bright.jpg", 300, 200, 200)};
+  std::vector<std::string> Args = {"-o", Dir.File("result")};
+  Args.insert(Args.end(), Inputs.begin(), Inputs.end());
+  const TRun Plain = Run(Args);
+  ASSERT_EQ(Plain.Status, 0) << Plain.Err;
+  EXPECT_EQ(Plain.Out, Dir.File("result.tif") + "\n");
+  EXPECT_EQ(Plain.Err, ""); // no progress lines when stderr is no terminal
+  const TTiffProbe Probe = ProbeTiff(Dir.File("result.tif"));
+  EXPECT_EQ(Probe.Compression, 1);
+  ExpectStackOf(Inputs, Probe);
+
+  for (auto [Name, Code] : {std::pair{"lzw", 5}, std::pair{"deflate", 8}}) {
+    Args[1] = Dir.File(std::string(Name) + ".tif");
+    Args.insert(Args.begin(), {"--quiet", "-c", Name});
+    const TRun Packed = Run(Args);
+    Args.erase(Args.begin(), Args.begin() + 3);
+    ASSERT_EQ(Packed.Status, 0) << Packed.Err;
+    const TTiffProbe PackedProbe = ProbeTiff(Dir.File(std::string(Name) + ".tif"));
+    EXPECT_EQ(PackedProbe.Compression, Code);
+    ExpectStackOf(Inputs, PackedProbe);
+  }
+}
+
+TEST_F(VelmoraStack, WrongUsageExitsWithTwo) {
+  const std::string A = Exposure("a.jpg", 16, 16, 50), B = Exposure("b.jpg", 16, 16, 60);
+  const TRun Nothing = Run({});
+  EXPECT_EQ(Nothing.Status, 2);
+  EXPECT_NE(Nothing.Err.find("Usage: velmora-stack"), std::string::npos);
+  EXPECT_EQ(Nothing.Out, "");
+
+  const TRun Help = Run({"--help"});
+  EXPECT_EQ(Help.Status, 0);
+  EXPECT_NE(Help.Out.find("Usage: velmora-stack"), std::string::npos);
+
+  const TRun One = Run({"-o", Dir.File("out.tif"), A});
+  EXPECT_EQ(One.Status, 2);
+  EXPECT_NE(One.Err.find("wählen Sie bitte mindestens zwei Dateien aus"), std::string::npos);
+
+  for (const std::vector<std::string>& Args : {std::vector<std::string>{A, B},
+                                               {"-o"},
+                                               {"-x", "-o", Dir.File("out.tif"), A, B},
+                                               {"-c", "zip", "-o", Dir.File("out.tif"), A, B},
+                                               {"-o", Dir.File("out.tif"), A, B, "-c"}}) {
+    const TRun Wrong = Run(Args);
+    EXPECT_EQ(Wrong.Status, 2) << Args[0];
+    EXPECT_NE(Wrong.Err.find("Usage:"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
+}
+
+TEST_F(VelmoraStack, SizeMismatchEndsTheRun) {
+  const std::string A = Exposure("a.jpg", 64, 48, 50), B = Exposure("b.jpg", 32, 48, 60);
+  const TRun Mismatch = Run({"-o", Dir.File("out.tif"), A, B});
+  EXPECT_EQ(Mismatch.Status, 1);
+  EXPECT_EQ(Mismatch.Err, "Falsche Bildgröße in '" + B +
+                              "': 32 x 48 statt 64 x 48\r\nBearbeitung wird abgebrochen\n");
+  EXPECT_EQ(Mismatch.Out, "");
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
+}
+
+TEST_F(VelmoraStack, ExistingOutputReplacedOnlyWithForce) {
+  const std::string A = Exposure("a.jpg", 20, 10, 50), B = Exposure("b.jpg", 20, 10, 90);
+  WriteBytes(Dir.File("out.tif"), "keep me");
+  const TRun Refused = Run({"-o", Dir.File("out.tif"), A, B});
+  EXPECT_EQ(Refused.Status, 1);
+  EXPECT_NE(Refused.Err.find(Dir.File("out.tif")), std::string::npos);
+  EXPECT_EQ(ReadBytes(Dir.File("out.tif")), "keep me");
+
+  const TRun Forced = Run({"--force", "-o", Dir.File("out.tif"), A, B});
+  ASSERT_EQ(Forced.Status, 0) << Forced.Err;
+  ExpectStackOf({A, B}, ProbeTiff(Dir.File("out.tif")));
+}
+
+TEST_F(VelmoraStack, UnknownTypeEndsTheRun) {
+  const std::string A = Exposure("a.jpg", 16, 16, 50);
+  for (const std::string Extension : {".png", ".jpeg", ""}) {
+    const std::string Other = Dir.File("b" + Extension);
+    std::filesystem::copy_file(A, Other, std::filesystem::copy_options::overwrite_existing);
+    const TRun Unknown = Run({"-o", Dir.File("out.tif"), A, Other});
+    EXPECT_EQ(Unknown.Status, 1);
+    EXPECT_EQ(Unknown.Err,
+              "Unbekannter Filetyp '" + Extension + "'\r\nBearbeitung wird abgebrochen\n");
+  }
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
+}
+
+TEST_F(VelmoraStack, UnreadableInputsAreSkipped) {
+  const std::string A = Exposure("a.jpg", 40, 30, 50), B = Exposure("b.jpg", 40, 30, 150);
+  const TRun Skipping = Run({"-o", Dir.File("out.tif"), A, Dir.File("gone.jpg"), B});
+  ASSERT_EQ(Skipping.Status, 0) << Skipping.Err;
+  EXPECT_NE(Skipping.Err.find("gone.jpg"), std::string::npos);
+  ExpectStackOf({A, B}, ProbeTiff(Dir.File("out.tif")));
+
+  const TRun None = Run({"-o", Dir.File("none.tif"), Dir.File("x.jpg"), Dir.File("y.jpg")});
+  EXPECT_EQ(None.Status, 1);
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("none.tif")));
+
+  // A decoder failure is the run's failure, its message verbatim.
+  WriteBytes(Dir.File("broken.jpg"), "not a jpeg");
+  const TRun Broken = Run({"-o", Dir.File("broken.tif"), A, Dir.File("broken.jpg")});
+  EXPECT_EQ(Broken.Status, 1);
+  EXPECT_EQ(Broken.Err, "JPEG error #53\n");
+}
+
+} // namespace
