@@ -1,0 +1,108 @@
+// The accumulator's passes over a 24-megapixel exposure (6000 x 4000), in
+// megapixels per second.
+#include "Bitmap24.h"
+#include "ExposureAccumulator.h"
+#include "Plane16.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int Width = 6000;
+constexpr int Height = 4000;
+constexpr double Megapixels = Width * static_cast<double>(Height) / 1e6;
+
+// One set of sums, one decoded picture and three 16-bit planes, made once
+// and shared by every benchmark.
+struct TWorkload {
+  TExposureAccumulator Sums;
+  TBitmap24 Picture;
+  TPlane16 Red, Green, Blue;
+
+  TWorkload() {
+    Sums.Allocate(Width, Height);
+    Picture.SetSize(Width, Height);
+    for (int Y = 0; Y < Height; ++Y)
+      for (int X = 0; X < Width * 3; ++X)
+        Picture.Row(Y)[X] = static_cast<uint8_t>((X * 7 + Y * 13) & 0xFF);
+    Red = AllocPlane16(Width, Height);
+    Green = AllocPlane16(Width, Height);
+    Blue = AllocPlane16(Width, Height);
+    for (int64_t I = 0; I < int64_t{Width} * Height; ++I) {
+      Red[I] = static_cast<uint16_t>(I * 31);
+      Green[I] = static_cast<uint16_t>(I * 17);
+      Blue[I] = static_cast<uint16_t>(I * 5);
+    }
+    for (int Y = 0; Y < Height; ++Y)
+      Sums.AddBgrRow(Y, Picture.Row(Y));
+  }
+};
+
+TWorkload& Workload() {
+  static TWorkload Instance;
+  return Instance;
+}
+
+void Report(benchmark::State& State) {
+  State.counters["MP/s"] =
+      benchmark::Counter(Megapixels, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void AddBgrRows(benchmark::State& State) {
+  TWorkload& W = Workload();
+  for (auto _ : State) {
+    for (int Y = 0; Y < Height; ++Y)
+      W.Sums.AddBgrRow(Y, W.Picture.Row(Y));
+    benchmark::ClobberMemory();
+  }
+  Report(State);
+}
+
+void AddPlanes16(benchmark::State& State) {
+  TWorkload& W = Workload();
+  for (auto _ : State) {
+    W.Sums.AddPlanes16(W.Red.get(), W.Green.get(), W.Blue.get());
+    benchmark::ClobberMemory();
+  }
+  Report(State);
+}
+
+void UpdateMaximum(benchmark::State& State) {
+  TWorkload& W = Workload();
+  for (auto _ : State)
+    benchmark::DoNotOptimize(W.Sums.UpdateMaximum());
+  Report(State);
+}
+
+void RenderPreviewRows(benchmark::State& State) {
+  TWorkload& W = Workload();
+  W.Sums.UpdateMaximum();
+  const float Scale = W.Sums.ScaleFor(255);
+  for (auto _ : State) {
+    for (int Y = 0; Y < Height; ++Y)
+      W.Sums.RenderPreviewRow(Y, Scale, W.Picture.Row(Y));
+    benchmark::ClobberMemory();
+  }
+  Report(State);
+}
+
+void ExportPlanes16(benchmark::State& State) {
+  TWorkload& W = Workload();
+  W.Sums.UpdateMaximum();
+  const float Scale = W.Sums.ScaleFor(65535);
+  for (auto _ : State) {
+    W.Sums.ExportPlanes16(Scale, W.Red.get(), W.Green.get(), W.Blue.get());
+    benchmark::ClobberMemory();
+  }
+  Report(State);
+}
+
+} // namespace
+
+BENCHMARK(AddBgrRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(AddPlanes16)->Unit(benchmark::kMillisecond);
+BENCHMARK(UpdateMaximum)->Unit(benchmark::kMillisecond);
+BENCHMARK(RenderPreviewRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExportPlanes16)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
