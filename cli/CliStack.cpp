@@ -5,9 +5,9 @@
 #include "JpegInput.h"
 #include "Plane16.h"
 #include "VekExceptions.h"
+#include "VekUtil.h"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,33 +24,6 @@ std::string ExtensionOf(const std::string& Name) {
   if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash))
     return "";
   return Name.substr(Dot);
-}
-
-// Trimmed of blanks and control characters, then upper-cased. Only the
-// ASCII letters of ".JPG" and ".TIF" are ever compared.
-std::string TrimmedUpper(const std::string& Text) {
-  size_t First = 0;
-  size_t Last = Text.size();
-  while (First < Last && static_cast<unsigned char>(Text[First]) <= ' ')
-    ++First;
-  while (Last > First && static_cast<unsigned char>(Text[Last - 1]) <= ' ')
-    --Last;
-  std::string Result = Text.substr(First, Last - First);
-  for (char& Ch : Result)
-    if (Ch >= 'a' && Ch <= 'z')
-      Ch = static_cast<char>(Ch - 'a' + 'A');
-  return Result;
-}
-
-// A regular file that can be opened for reading.
-bool Readable(const std::string& Name) {
-  const int Fd = open(Name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (Fd < 0)
-    return false;
-  struct stat Info {};
-  const bool IsFile = fstat(Fd, &Info) == 0 && !S_ISDIR(Info.st_mode);
-  close(Fd);
-  return IsFile;
 }
 
 bool Exists(const std::string& Name) {
@@ -86,7 +59,7 @@ void AddJpeg(TStackState& State, const std::string& Name) {
 
 void AddFile(TStackState& State, const std::string& Name) {
   const std::string Extension = ExtensionOf(Name);
-  const std::string Key = TrimmedUpper(Extension);
+  const std::string Key = TrimUpper(Extension);
   if (Key == ".JPG")
     AddJpeg(State, Name);
   else if (Key == ".TIF")
@@ -125,7 +98,7 @@ std::string StackToTiff(const TCliOptions& Options) {
   const size_t Count = Options.Inputs.size();
   for (size_t I = 0; I < Count; ++I) {
     const std::string& Name = Options.Inputs[I];
-    if (!Readable(Name)) {
+    if (!FileReadable(Name)) {
       std::cerr << "velmora-stack: '" << Name << "' cannot be opened, skipped\n";
       continue;
     }
