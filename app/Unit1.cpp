@@ -1,0 +1,189 @@
+#include "Unit1.h"
+
+#include "PictureView.h"
+#include "StackingRun.h"
+#include "VekExceptions.h"
+#include "VekPlatform.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// Qt matches file patterns case-sensitively on Linux; the brackets let
+// IMG_1.JPG through as well as img_2.jpg. The pattern itself stays hidden
+// behind the filter's name.
+const QStringList OpenFilters{"JPEG (*.[jJ][pP][gG])", "TIFF (*.[tT][iI][fF])"};
+const QString SaveFilter = "*.tif (*.[tT][iI][fF])";
+
+QFont LabelFont() {
+  QFont Font("Arial");
+  Font.setBold(true);
+  Font.setPixelSize(16);
+  return Font;
+}
+
+QString Caption() {
+  return QGuiApplication::applicationDisplayName();
+}
+
+} // namespace
+
+TFormMain::TFormMain(TRunFunction Run, QWidget* Parent)
+    : QWidget(Parent), FRun(Run ? std::move(Run) : TRunFunction(RunStacking)) {
+  setObjectName("FormMain");
+  setWindowTitle("Vadev Ezuzeva");
+  setWindowIcon(QIcon(":/velmora.png"));
+  QPalette White = palette();
+  White.setColor(QPalette::Window, Qt::white);
+  setPalette(White);
+  setAutoFillBackground(true);
+
+  Panel1 = new QWidget(this);
+  Panel1->setObjectName("Panel1");
+  Panel1->setFixedHeight(33);
+  QPalette Face = Panel1->palette();
+  Face.setColor(QPalette::Window, Face.color(QPalette::Button));
+  Panel1->setPalette(Face);
+  Panel1->setAutoFillBackground(true);
+
+  Button1 = new QPushButton("Start", Panel1);
+  Button1->setObjectName("Button1");
+  Button1->setGeometry(8, 4, 75, 25);
+  Button1->setFont(LabelFont());
+  connect(Button1, &QPushButton::clicked, this, &TFormMain::Button1Click);
+
+  Info = new QLabel("Ready", Panel1);
+  Info->setObjectName("Info");
+  Info->setGeometry(96, 6, 49, 19);
+  Info->setFont(LabelFont());
+  QPalette Red = Info->palette();
+  Red.setColor(QPalette::WindowText, Qt::red);
+  Info->setPalette(Red);
+  Info->setAutoFillBackground(false);
+
+  Picture = new TPictureView(this);
+  Picture->setObjectName("Picture");
+  Picture->SetPicture(QImage(":/splash.jpg"));
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setFixedHeight(15);
+  StatusBar1->setSizeGripEnabled(false);
+
+  auto* Layout = new QVBoxLayout(this);
+  Layout->setContentsMargins(0, 0, 0, 0);
+  Layout->setSpacing(0);
+  Layout->addWidget(Panel1);
+  Layout->addWidget(Picture, 1);
+  Layout->addWidget(StatusBar1);
+
+  resize(831, 600);
+  move(328, 267);
+  FormCreate();
+}
+
+void TFormMain::FormCreate() {
+  Info->setText(QString());
+}
+
+void TFormMain::Button1Click() {
+  FRun(*this);
+}
+
+bool TFormMain::OpenFiles(const std::string& InitialDir, int& FilterIndex,
+                          std::vector<std::string>& Files) {
+  QFileDialog OpenDialog(this, QString(), QString::fromStdString(InitialDir));
+  OpenDialog.setObjectName("OpenDialog");
+  OpenDialog.setOption(QFileDialog::DontUseNativeDialog);
+  OpenDialog.setOption(QFileDialog::HideNameFilterDetails);
+  OpenDialog.setAcceptMode(QFileDialog::AcceptOpen);
+  OpenDialog.setFileMode(QFileDialog::ExistingFiles);
+  OpenDialog.setDefaultSuffix("jpg");
+  OpenDialog.setNameFilters(OpenFilters);
+  const bool Known = FilterIndex >= 1 && FilterIndex <= OpenFilters.size();
+  OpenDialog.selectNameFilter(OpenFilters.at(Known ? FilterIndex - 1 : 0));
+  if (OpenDialog.exec() != QDialog::Accepted) {
+    return false;
+  }
+  FilterIndex = static_cast<int>(OpenFilters.indexOf(OpenDialog.selectedNameFilter())) + 1;
+  if (FilterIndex < 1) {
+    FilterIndex = 1;
+  }
+  Files.clear();
+  for (const QString& File : OpenDialog.selectedFiles()) {
+    Files.push_back(File.toStdString());
+  }
+  return true;
+}
+
+bool TFormMain::SaveFile(const std::string& InitialDir, const std::string& Proposal,
+                         std::string& Chosen) {
+  QFileDialog SaveDialog(this, QString(), QString::fromStdString(InitialDir));
+  SaveDialog.setObjectName("SaveDialog");
+  SaveDialog.setOption(QFileDialog::DontUseNativeDialog);
+  SaveDialog.setOption(QFileDialog::HideNameFilterDetails);
+  // The run asks before it replaces a file and adds ".tif" itself.
+  SaveDialog.setOption(QFileDialog::DontConfirmOverwrite);
+  SaveDialog.setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialog.setFileMode(QFileDialog::AnyFile);
+  SaveDialog.setNameFilter(SaveFilter);
+  SaveDialog.selectFile(QFileInfo(QString::fromStdString(Proposal)).fileName());
+  if (SaveDialog.exec() != QDialog::Accepted || SaveDialog.selectedFiles().isEmpty()) {
+    return false;
+  }
+  Chosen = SaveDialog.selectedFiles().first().toStdString();
+  return true;
+}
+
+void TFormMain::ShowMessage(const std::string& Text) {
+  QMessageBox::information(this, Caption(), QString::fromStdString(Text));
+}
+
+bool TFormMain::Confirm(const std::string& Text) {
+  QMessageBox Question(QMessageBox::Question, Caption(), QString::fromStdString(Text),
+                       QMessageBox::Ok | QMessageBox::Cancel, this);
+  return Question.exec() == QMessageBox::Ok;
+}
+
+void TFormMain::SetInfo(const std::string& Text) {
+  // The label is transparent: where a longer text stood, the panel has to
+  // be painted again too.
+  const QRect Before = Info->geometry();
+  Info->setText(QString::fromStdString(Text));
+  Info->adjustSize();
+  Panel1->repaint(Before.united(Info->geometry()));
+}
+
+void TFormMain::ShowPicture(const TBitmap24& Bitmap) {
+  QImage Copy;
+  if (Bitmap.Width() > 0 && Bitmap.Height() > 0) {
+    // The rows are B,G,R bytes with padding, which Qt reads as they are.
+    const QImage View(Bitmap.Row(0), Bitmap.Width(), Bitmap.Height(),
+                      static_cast<qsizetype>(Bitmap.Stride()), QImage::Format_BGR888);
+    Copy = View.copy();
+    if (Copy.isNull()) {
+      throw EOutOfMemory();
+    }
+  }
+  Picture->SetPicture(Copy);
+  Picture->repaint();
+}
+
+void TFormMain::RepaintPicture() {
+  Picture->repaint();
+}
+
+int TFormMain::Cursor() {
+  return Platform().Cursor();
+}
+
+void TFormMain::SetCursor(int Id) {
+  Platform().SetCursor(Id);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The main window: a panel with the Start button and the status label,
+// the picture control, an empty status bar, and the two file dialogs.
+// It is the stacking run's host.
+#include "RunHost.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QStatusBar;
+class TPictureView;
+
+// What Start runs; the stacking run unless a test puts another in.
+using TRunFunction = std::function<void(TRunHost& Host)>;
+
+class TFormMain : public QWidget, public TRunHost {
+  Q_OBJECT
+
+public:
+  explicit TFormMain(TRunFunction Run = {}, QWidget* Parent = nullptr);
+
+  // The run host.
+  bool OpenFiles(const std::string& InitialDir, int& FilterIndex,
+                 std::vector<std::string>& Files) override;
+  bool SaveFile(const std::string& InitialDir, const std::string& Proposal,
+                std::string& Chosen) override;
+  void ShowMessage(const std::string& Text) override;
+  bool Confirm(const std::string& Text) override;
+  void SetInfo(const std::string& Text) override;
+  void ShowPicture(const TBitmap24& Bitmap) override;
+  void RepaintPicture() override;
+  int Cursor() override;
+  void SetCursor(int Id) override;
+
+  QWidget* Panel1;
+  QPushButton* Button1;
+  QLabel* Info;
+  TPictureView* Picture;
+  QStatusBar* StatusBar1;
+
+protected:
+  void FormCreate();
+  void Button1Click();
+
+private:
+  TRunFunction FRun;
+};
