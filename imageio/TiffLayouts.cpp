@@ -1,0 +1,165 @@
+// The four direct paths for 16-bit RGB with three samples: interleaved or
+// planar, in strips or tiles. Samples are taken as the library delivers
+// them, rows in storage order; one strip or tile is held at a time.
+#include "TiffReaderDetail.h"
+
+#include <algorithm>
+
+using namespace detail;
+
+namespace {
+
+// RowsPerStrip clamped to the height. Zero, which libtiff refuses to set
+// anyway, is no usable value and counts as missing.
+uint32_t QueryRowsPerStrip(TIFF* Handle, uint32_t Height) {
+  uint32_t Rps = 0;
+  if (TIFFGetField(Handle, TIFFTAG_ROWSPERSTRIP, &Rps) != 1 || Rps == 0)
+    FailRead("Missing RowsPerStrip tag, unable to read image");
+  return std::min(Rps, Height);
+}
+
+struct TTileSize {
+  uint32_t Width = 0;
+  uint32_t Length = 0;
+};
+
+// Zero sizes count as missing: they could never cover the image.
+TTileSize QueryTileSize(TIFF* Handle) {
+  TTileSize Size;
+  if (TIFFGetField(Handle, TIFFTAG_TILEWIDTH, &Size.Width) != 1 || Size.Width == 0)
+    FailRead("Missing TileWidth tag, unable to read image");
+  if (TIFFGetField(Handle, TIFFTAG_TILELENGTH, &Size.Length) != 1 || Size.Length == 0)
+    FailRead("Missing TileLength tag, unable to read image");
+  return Size;
+}
+
+// The buffer for one strip or tile: at least the samples the copy takes
+// from it and at least what the library says one decodes to, zeroed once,
+// and its true size passed as the limit of every read.
+class TChunkBuffer {
+public:
+  TChunkBuffer(TIFF* Handle, bool Tiled, int64_t Samples) : FHandle(Handle), FTiled(Tiled) {
+    const uint64_t LibraryBytes = Tiled ? TIFFTileSize64(Handle) : TIFFStripSize64(Handle);
+    if (Samples < 0 || LibraryBytes > static_cast<uint64_t>(MaxBlockBytes))
+      throw EOutOfMemory();
+    FCount = std::max<int64_t>(Samples, static_cast<int64_t>((LibraryBytes + 1) / 2));
+    FData = AllocArray<uint16_t>(FCount);
+    std::fill_n(FData.get(), FCount, uint16_t{0});
+  }
+
+  // Decodes chunk Number. A failed read, and one that yields fewer than
+  // the Needed samples, is an error: a damaged exposure is refused rather
+  // than stacked with made-up values.
+  const uint16_t* Read(uint32_t Number, uint64_t Needed) {
+    const tmsize_t Bytes = FCount * 2;
+    const tmsize_t Got = FTiled ? TIFFReadEncodedTile(FHandle, Number, FData.get(), Bytes)
+                                : TIFFReadEncodedStrip(FHandle, Number, FData.get(), Bytes);
+    if (Got < 0 || static_cast<uint64_t>(Got) < Needed * 2)
+      FailRead(MsgUnexpected);
+    return FData.get();
+  }
+
+private:
+  TIFF* FHandle;
+  bool FTiled;
+  int64_t FCount = 0;
+  std::unique_ptr<uint16_t[]> FData;
+};
+
+// Reads the strips of one plane in order, numbers counting on from Strip,
+// and hands each to Copy(samples, first row, rows).
+template <class F>
+void ForEachStrip(TChunkBuffer& Buffer, uint32_t Width, uint32_t Height, uint32_t Rps,
+                  int SamplesPerPixel, uint32_t& Strip, F&& Copy) {
+  for (uint64_t Row0 = 0; Row0 < Height; Row0 += Rps, ++Strip) {
+    const uint64_t Rows = std::min<uint64_t>(Rps, Height - Row0);
+    Copy(Buffer.Read(Strip, Rows * Width * SamplesPerPixel), Row0, Rows);
+  }
+}
+
+// Reads the tiles of one plane left to right, then top to bottom, numbers
+// counting on from Tile, and hands each to Copy(samples, x0, y0, cols, rows).
+template <class F>
+void ForEachTile(TChunkBuffer& Buffer, uint32_t Width, uint32_t Height, TTileSize Tile,
+                 int SamplesPerPixel, uint32_t& Number, F&& Copy) {
+  for (uint64_t Y0 = 0; Y0 < Height; Y0 += Tile.Length) {
+    const uint64_t Rows = std::min<uint64_t>(Tile.Length, Height - Y0);
+    for (uint64_t X0 = 0; X0 < Width; X0 += Tile.Width, ++Number) {
+      const uint64_t Cols = std::min<uint64_t>(Tile.Width, Width - X0);
+      Copy(Buffer.Read(Number, Rows * Tile.Width * SamplesPerPixel), X0, Y0, Cols, Rows);
+    }
+  }
+}
+
+} // namespace
+
+void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                      uint16_t* Blue, bool& Failed, std::string& Message) {
+  RunReadStep(Failed, Message, [&] {
+    const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
+    TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps, 3));
+    uint32_t Strip = 0;
+    ForEachStrip(Buffer, Width, Height, Rps, 3, Strip,
+                 [&](const uint16_t* Samples, uint64_t Row0, uint64_t Rows) {
+                   const uint64_t Base = Row0 * Width;
+                   for (uint64_t I = 0; I < Rows * Width; ++I) {
+                     Red[Base + I] = Samples[3 * I];
+                     Green[Base + I] = Samples[3 * I + 1];
+                     Blue[Base + I] = Samples[3 * I + 2];
+                   }
+                 });
+  });
+}
+
+void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                     uint16_t* Blue, bool& Failed, std::string& Message) {
+  RunReadStep(Failed, Message, [&] {
+    const TTileSize Tile = QueryTileSize(Handle);
+    TChunkBuffer Buffer(Handle, true, CheckedProduct(Tile.Width, Tile.Length, 3));
+    uint32_t Number = 0;
+    ForEachTile(
+        Buffer, Width, Height, Tile, 3, Number,
+        [&](const uint16_t* Samples, uint64_t X0, uint64_t Y0, uint64_t Cols, uint64_t Rows) {
+          for (uint64_t R = 0; R < Rows; ++R) {
+            const uint16_t* Source = Samples + R * Tile.Width * 3;
+            const uint64_t Target = (Y0 + R) * Width + X0;
+            for (uint64_t C = 0; C < Cols; ++C) {
+              Red[Target + C] = Source[3 * C];
+              Green[Target + C] = Source[3 * C + 1];
+              Blue[Target + C] = Source[3 * C + 2];
+            }
+          }
+        });
+  });
+}
+
+void ReadSeparateStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                        uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message) {
+  RunReadStep(Failed, Message, [&] {
+    const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
+    TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps));
+    // Strip numbers run on across planes: red's strips, then green's, then blue's.
+    uint32_t Strip = 0;
+    for (uint16_t* Plane : {Red, Green, Blue})
+      ForEachStrip(Buffer, Width, Height, Rps, 1, Strip,
+                   [&](const uint16_t* Samples, uint64_t Row0, uint64_t Rows) {
+                     std::copy_n(Samples, Rows * Width, Plane + Row0 * Width);
+                   });
+  });
+}
+
+void ReadSeparateTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                       uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message) {
+  RunReadStep(Failed, Message, [&] {
+    const TTileSize Tile = QueryTileSize(Handle);
+    TChunkBuffer Buffer(Handle, true, CheckedProduct(Tile.Width, Tile.Length));
+    uint32_t Number = 0;
+    for (uint16_t* Plane : {Red, Green, Blue})
+      ForEachTile(
+          Buffer, Width, Height, Tile, 1, Number,
+          [&](const uint16_t* Samples, uint64_t X0, uint64_t Y0, uint64_t Cols, uint64_t Rows) {
+            for (uint64_t R = 0; R < Rows; ++R)
+              std::copy_n(Samples + R * Tile.Width, Cols, Plane + (Y0 + R) * Width + X0);
+          });
+  });
+}

@@ -1,0 +1,141 @@
+// Reading one TIFF exposure into three 16-bit planes: opening, the planes,
+// the choice of layout, and the generic path through libtiff's RGBA
+// interface. The four direct 16-bit layouts are in TiffLayouts.cpp.
+#include "TiffReaderDetail.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+struct TTiffCloser {
+  void operator()(TIFF* Handle) const { TIFFClose(Handle); }
+};
+
+} // namespace
+
+const std::array<uint16_t, 256>& Byte16Table() {
+  static const std::array<uint16_t, 256> Table = [] {
+    std::array<uint16_t, 256> T{};
+    for (size_t I = 0; I < T.size(); ++I)
+      T[I] = static_cast<uint16_t>(I * 257);
+    return T;
+  }();
+  return Table;
+}
+
+namespace detail {
+
+void FailRead(const std::string& Message) {
+  throw TTiffReadFailure{Message};
+}
+
+int64_t CheckedProduct(uint64_t A, uint64_t B, uint64_t C) {
+  const uint64_t Limit = INT64_MAX;
+  if (A == 0 || B == 0 || C == 0)
+    return 0;
+  if (A > Limit / B || A * B > Limit / C)
+    return -1;
+  return static_cast<int64_t>(A * B * C);
+}
+
+} // namespace detail
+
+using namespace detail;
+
+TTiffLayout GetTiffLayout(TIFF* Handle) {
+  uint16_t Photometric = 0;
+  uint16_t Bits = 0;
+  uint16_t Samples = 0;
+  if (TIFFGetField(Handle, TIFFTAG_PHOTOMETRIC, &Photometric) != 1 ||
+      Photometric != PHOTOMETRIC_RGB)
+    return tlGeneric;
+  if (TIFFGetField(Handle, TIFFTAG_BITSPERSAMPLE, &Bits) != 1 || Bits != 16)
+    return tlGeneric;
+  if (TIFFGetField(Handle, TIFFTAG_SAMPLESPERPIXEL, &Samples) != 1 || Samples != 3)
+    return tlGeneric;
+  uint16_t Planar = 0;
+  if (TIFFGetField(Handle, TIFFTAG_PLANARCONFIG, &Planar) != 1)
+    Planar = PLANARCONFIG_CONTIG;
+  const bool Tiled = TIFFIsTiled(Handle) != 0;
+  if (Planar == PLANARCONFIG_CONTIG)
+    return Tiled ? tlContigTiles : tlContigStrips;
+  return Tiled ? tlSeparateTiles : tlSeparateStrips;
+}
+
+void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                      uint16_t* Blue, bool& Failed, std::string& Message) {
+  RunReadStep(Failed, Message, [&] {
+    const std::array<uint16_t, 256>& Table = Byte16Table();
+    const int64_t Pixels = CheckedProduct(Width, Height);
+    std::unique_ptr<uint32_t[]> Raster = AllocArray<uint32_t>(Pixels);
+    // With stop-on-error off the library may skip pixels of strips it
+    // cannot decode; those stay black rather than uninitialised.
+    std::fill_n(Raster.get(), Pixels, 0u);
+    if (TIFFReadRGBAImageOriented(Handle, Width, Height, Raster.get(), ORIENTATION_TOPLEFT, 0) == 0)
+      FailRead(MsgUnexpected);
+    for (int64_t I = 0; I < Pixels; ++I) {
+      const uint32_t Pixel = Raster[I];
+      Red[I] = Table[TIFFGetR(Pixel)];
+      Green[I] = Table[TIFFGetG(Pixel)];
+      Blue[I] = Table[TIFFGetB(Pixel)];
+    }
+  });
+}
+
+void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
+                        TPlane16& Red, TPlane16& Green, TPlane16& Blue, bool& Failed,
+                        std::string& Message) {
+  Red.reset();
+  Green.reset();
+  Blue.reset();
+  RunReadStep(Failed, Message, [&] {
+    const std::unique_ptr<TIFF, TTiffCloser> Handle(TIFFOpen(FileName.c_str(), "r"));
+    if (!Handle)
+      FailRead("Unable to open input TIFF file '" + FileName + "'");
+    if (TIFFGetField(Handle.get(), TIFFTAG_IMAGEWIDTH, &Width) != 1)
+      FailRead("Missing ImageWidth tag, unable to read image");
+    if (TIFFGetField(Handle.get(), TIFFTAG_IMAGELENGTH, &Height) != 1)
+      FailRead("Missing ImageHeight tag, unable to read image");
+    Red = AllocPlane16(Width, Height);
+    Green = AllocPlane16(Width, Height);
+    Blue = AllocPlane16(Width, Height);
+    auto Routine = ReadGenericImage;
+    switch (GetTiffLayout(Handle.get())) {
+    case tlGeneric:
+      break;
+    case tlContigStrips:
+      Routine = ReadContigStrips;
+      break;
+    case tlContigTiles:
+      Routine = ReadContigTiles;
+      break;
+    case tlSeparateStrips:
+      Routine = ReadSeparateStrips;
+      break;
+    case tlSeparateTiles:
+      Routine = ReadSeparateTiles;
+      break;
+    }
+    bool RoutineFailed = false;
+    std::string RoutineMessage;
+    Routine(Handle.get(), Width, Height, Red.get(), Green.get(), Blue.get(), RoutineFailed,
+            RoutineMessage);
+    if (RoutineFailed)
+      FailRead(RoutineMessage);
+  });
+  if (Failed) {
+    Red.reset();
+    Green.reset();
+    Blue.reset();
+  }
+}
+
+void LoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height, TPlane16& Red,
+                TPlane16& Green, TPlane16& Blue) {
+  bool Failed = false;
+  std::string Message;
+  InternalLoadTiff16(FileName, Width, Height, Red, Green, Blue, Failed, Message);
+  if (Failed)
+    throw Exception(Message);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Pieces shared by the TIFF reader's files. A TIFF is untrusted input:
+// every size it declares is checked in 64 bits before memory is taken or
+// an index is formed from it.
+#include "AsSaveTiff16Unit.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The widening of 8-bit channel values: entry i is i * 257, so 255 becomes
+// 65535. Built on first use, kept for the program's life.
+const std::array<uint16_t, 256>& Byte16Table();
+
+namespace detail {
+
+inline constexpr const char* MsgOutOfMemory = "Out of memory";
+inline constexpr const char* MsgUnexpected = "Unexpected error";
+
+// A failure inside the reader, carrying one of its fixed messages.
+struct TTiffReadFailure {
+  std::string Message;
+};
+
+[[noreturn]] void FailRead(const std::string& Message);
+
+// A * B * C, or -1 when the product leaves int64_t.
+int64_t CheckedProduct(uint64_t A, uint64_t B, uint64_t C = 1);
+
+// Runs Body; a TTiffReadFailure or a failed allocation becomes Failed and
+// Message. Failed is false when Body returns normally.
+template <class F> void RunReadStep(bool& Failed, std::string& Message, F&& Body) {
+  Failed = false;
+  try {
+    Body();
+  } catch (const TTiffReadFailure& E) {
+    Failed = true;
+    Message = E.Message;
+  } catch (const EOutOfMemory&) {
+    Failed = true;
+    Message = MsgOutOfMemory;
+  } catch (const std::bad_alloc&) {
+    Failed = true;
+    Message = MsgOutOfMemory;
+  }
+}
+
+} // namespace detail
