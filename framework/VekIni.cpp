@@ -196,7 +196,10 @@ void SetValue(std::string& Content, const std::string& Section, const std::strin
     Text.Lines.insert(Text.Lines.begin() + static_cast<std::ptrdiff_t>(Place.InsertAt),
                       Text.NewLine(Trim(Key) + "=" + NewValue));
   } else {
-    Text.Lines.push_back(Text.NewLine("[" + Trim(Section) + "]"));
+    // Built by appending: GCC 12 warns falsely about "[" + text at -O3.
+    std::string Header(1, '[');
+    Header.append(Trim(Section)).append(1, ']');
+    Text.Lines.push_back(Text.NewLine(Header));
     Text.Lines.push_back(Text.NewLine(Trim(Key) + "=" + NewValue));
   }
   Content = Text.Join();
