@@ -1,13 +1,13 @@
 #include "CliStack.h"
 
-#include "AsSaveTiff16Unit.h"
-#include "ExposureAccumulator.h"
-#include "JpegInput.h"
-#include "Plane16.h"
+#include "FileNames.h"
+#include "RunHost.h"
+#include "StackingRun.h"
+#include "VekApp.h"
 #include "VekExceptions.h"
 #include "VekUtil.h"
 
-#include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,98 +16,79 @@ namespace {
 
 const std::string Abandon = "\r\nBearbeitung wird abgebrochen";
 
-// The extension of the name's last part, from its last dot, dot included;
-// empty when that part has no dot.
-std::string ExtensionOf(const std::string& Name) {
-  const size_t Slash = Name.find_last_of('/');
-  const size_t Dot = Name.find_last_of('.');
-  if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash))
-    return "";
-  return Name.substr(Dot);
-}
-
 bool Exists(const std::string& Name) {
   struct stat Info {};
   return lstat(Name.c_str(), &Info) == 0;
 }
 
-std::string SizeText(int Width, int Height) {
-  return std::to_string(Width) + " x " + std::to_string(Height);
+std::string Refusal(const std::string& Output) {
+  return "Die Ausgabedatei '" + Output + "' existiert bereits (--force ersetzt sie)" + Abandon;
 }
 
-// The reused objects of one run.
-struct TStackState {
-  TExposureAccumulator Accumulator;
-  TBitmap24 Bitmap;
-  TJpegImage Jpeg;
+// The run without a window: the files from the command line, the output
+// name from -o, the overwrite question answered by --force, messages and
+// progress on stderr, no picture.
+class TCliHost : public TRunHost {
+public:
+  TCliHost(const TCliOptions& Options, const std::string& Output)
+      : FOptions(Options), FOutput(Output), FProgress(!Options.Quiet && isatty(STDERR_FILENO)) {}
+
+  bool OpenFiles(const std::string&, int&, std::vector<std::string>& Files) override {
+    for (const std::string& Name : FOptions.Inputs)
+      if (!FileReadable(Name))
+        std::cerr << "velmora-stack: '" << Name << "' cannot be opened, skipped\n";
+    Files = FOptions.Inputs;
+    return true;
+  }
+  bool SaveFile(const std::string&, const std::string&, std::string& Chosen) override {
+    Chosen = FOutput;
+    return true;
+  }
+  void ShowMessage(const std::string& Text) override { std::cerr << Text << "\n"; }
+  bool Confirm(const std::string&) override { return FOptions.Force; }
+  void SetInfo(const std::string& Text) override {
+    const std::string Prefix = "Processing ";
+    if (!FProgress || Text.rfind(Prefix, 0) != 0)
+      return;
+    // The label names the file without its folder; find it among the
+    // inputs still ahead to number it.
+    while (FNext < FOptions.Inputs.size() &&
+           ExtractFileName(FOptions.Inputs[FNext]) != Text.substr(Prefix.size()))
+      ++FNext;
+    std::cerr << "[" << FNext + 1 << "/" << FOptions.Inputs.size() << "] "
+              << (FNext < FOptions.Inputs.size() ? FOptions.Inputs[FNext] : Text) << "\n";
+    ++FNext;
+  }
+  void ShowPicture(const TBitmap24&) override {}
+  void RepaintPicture() override {}
+  int Cursor() override { return FCursor; }
+  void SetCursor(int Id) override { FCursor = Id; }
+  TTiffCompression Compression() override { return FOptions.Compression; }
+
+private:
+  const TCliOptions& FOptions;
+  const std::string FOutput;
+  const bool FProgress;
+  size_t FNext = 0;
+  int FCursor = crDefault;
 };
-
-void AddJpeg(TStackState& State, const std::string& Name) {
-  LoadJpegBgr(State.Jpeg, Name, State.Bitmap);
-  TExposureAccumulator& Sums = State.Accumulator;
-  // Every exposure must have the first one's size: anything else would add
-  // rows out of step or read past the end of the picture.
-  if (Sums.Allocated &&
-      (State.Bitmap.Width() != Sums.Width || State.Bitmap.Height() != Sums.Height))
-    throw Exception("Falsche Bildgröße in '" + Name +
-                    "': " + SizeText(State.Bitmap.Width(), State.Bitmap.Height()) + " statt " +
-                    SizeText(Sums.Width, Sums.Height) + Abandon);
-  Sums.Allocate(State.Bitmap.Width(), State.Bitmap.Height());
-  for (int Y = 0; Y < Sums.Height; ++Y)
-    Sums.AddBgrRow(Y, State.Bitmap.Row(Y));
-}
-
-void AddFile(TStackState& State, const std::string& Name) {
-  const std::string Extension = ExtensionOf(Name);
-  const std::string Key = TrimUpper(Extension);
-  if (Key == ".JPG")
-    AddJpeg(State, Name);
-  else if (Key == ".TIF")
-    throw Exception("TIFF-Eingabe wird von velmora-stack noch nicht unterstützt: '" + Name + "'" +
-                    Abandon);
-  else
-    throw Exception("Unbekannter Filetyp '" + Extension + "'" + Abandon);
-}
-
-void WriteResult(TExposureAccumulator& Sums, const std::string& Output,
-                 TTiffCompression Compression) {
-  Sums.UpdateMaximum();
-  const float Scale = Sums.ScaleFor(65535);
-  TPlane16 Red = AllocPlane16(Sums.Width, Sums.Height);
-  TPlane16 Green = AllocPlane16(Sums.Width, Sums.Height);
-  TPlane16 Blue = AllocPlane16(Sums.Width, Sums.Height);
-  Sums.ExportPlanes16(Scale, Red.get(), Green.get(), Blue.get());
-  SaveTiff16(Output, Compression, static_cast<uint32_t>(Sums.Width),
-             static_cast<uint32_t>(Sums.Height), Red.get(), Green.get(), Blue.get());
-}
 
 } // namespace
 
 std::string OutputFileName(const std::string& Name) {
-  return ExtensionOf(Name).empty() ? Name + ".tif" : Name;
+  return ExtractFileExt(Name).empty() ? Name + ".tif" : Name;
 }
 
 std::string StackToTiff(const TCliOptions& Options) {
   const std::string Output = OutputFileName(Options.Output);
   // Decided before any input is read: a refused overwrite costs nothing.
   if (!Options.Force && Exists(Output))
-    throw Exception("Die Ausgabedatei '" + Output + "' existiert bereits (--force ersetzt sie)" +
-                    Abandon);
-  const bool Progress = !Options.Quiet && isatty(STDERR_FILENO);
-  TStackState State;
-  const size_t Count = Options.Inputs.size();
-  for (size_t I = 0; I < Count; ++I) {
-    const std::string& Name = Options.Inputs[I];
-    if (!FileReadable(Name)) {
-      std::cerr << "velmora-stack: '" << Name << "' cannot be opened, skipped\n";
-      continue;
-    }
-    if (Progress)
-      std::cerr << "[" << I + 1 << "/" << Count << "] " << Name << "\n";
-    AddFile(State, Name);
+    throw Exception(Refusal(Output));
+  TCliHost Host(Options, Output);
+  try {
+    RunStacking(Host);
+  } catch (const EAbort&) {
+    throw Exception(Refusal(Output));
   }
-  if (!State.Accumulator.Allocated)
-    throw Exception("Keine der Eingabedateien ließ sich öffnen" + Abandon);
-  WriteResult(State.Accumulator, Output, Options.Compression);
   return Output;
 }

@@ -1,13 +1,24 @@
-// velmora-stack: the stacker without a window.
+// velmora-stack: the stacking run without a window.
 #include "AsSaveTiff16Unit.h"
 #include "CliOptions.h"
 #include "CliStack.h"
+#include "VekApp.h"
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
+namespace {
+
+// The application object makes the program's folder the current one, so
+// names from the command line are made absolute first.
+std::string Absolute(const std::string& Name) {
+  return std::filesystem::absolute(Name).string();
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-  SilenceTiffLibrary();
   TCliOptions Options;
   std::string Error;
   if (!ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), Options, Error)) {
@@ -18,6 +29,16 @@ int main(int argc, char** argv) {
     std::cout << CliUsage();
     return 0;
   }
+  Options.Output = Absolute(Options.Output);
+  for (std::string& Input : Options.Inputs)
+    Input = Absolute(Input);
+
+  TVekSystemScope System;
+  // No settings file and no error log of the window: what the framework
+  // reports goes to stderr.
+  App->ErrorFileName.clear();
+  App->AlwaysShowErrors = true;
+  SilenceTiffLibrary();
   try {
     std::cout << StackToTiff(Options) << "\n";
     return 0;

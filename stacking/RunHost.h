@@ -2,6 +2,7 @@
 // What the stacking run needs from its window: the dialogs, the message
 // boxes, the status label, the picture and the screen cursor. The main
 // window is one host, velmora-stack another, the tests a third.
+#include "AsSaveTiff16Unit.h"
 #include "Bitmap24.h"
 
 #include <string>
@@ -34,4 +35,6 @@ public:
   // The screen cursor (crHourGlass is the busy cursor).
   virtual int Cursor() = 0;
   virtual void SetCursor(int Id) = 0;
+  // How the result is compressed; the window always writes it uncompressed.
+  virtual TTiffCompression Compression() { return tcNone; }
 };

@@ -102,7 +102,7 @@ void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& 
   TBusyCursor Busy(Host);
   const float Scale = Sums.ScaleFor(65535);
   Sums.ExportPlanes16(Scale, Red.get(), Green.get(), Blue.get());
-  SaveTiff16Replacing(FileName, tcNone, static_cast<uint32_t>(Sums.Width),
+  SaveTiff16Replacing(FileName, Host.Compression(), static_cast<uint32_t>(Sums.Width),
                       static_cast<uint32_t>(Sums.Height), Red.get(), Green.get(), Blue.get());
 }
 

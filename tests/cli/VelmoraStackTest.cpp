@@ -1,8 +1,10 @@
 // velmora-stack run end to end on generated exposures.
+#include "AsSaveTiff16Unit.h"
 #include "ExposureAccumulator.h"
 #include "JpegInput.h"
 #include "JpegMaker.h"
 #include "TempDir.h"
+#include "TiffMaker.h"
 #include "TiffProbe.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +74,14 @@ void ExpectStackOf(const std::vector<std::string>& Inputs, const TTiffProbe& Pro
   TJpegImage Image;
   TBitmap24 Bitmap;
   for (const std::string& Name : Inputs) {
+    if (Name.ends_with(".tif")) {
+      uint32_t Width = 0, Height = 0;
+      TPlane16 Red, Green, Blue;
+      LoadTiff16(Name, Width, Height, Red, Green, Blue);
+      Sums.Allocate(static_cast<int>(Width), static_cast<int>(Height));
+      Sums.AddPlanes16(Red.get(), Green.get(), Blue.get());
+      continue;
+    }
     LoadJpegBgr(Image, Name, Bitmap);
     Sums.Allocate(Bitmap.Width(), Bitmap.Height());
     for (int Y = 0; Y < Sums.Height; ++Y)
@@ -194,6 +204,20 @@ TEST_F(VelmoraStack, UnreadableInputsAreSkipped) {
   const TRun Broken = Run({"-o", Dir.File("broken.tif"), A, Dir.File("broken.jpg")});
   EXPECT_EQ(Broken.Status, 1);
   EXPECT_EQ(Broken.Err, "JPEG error #53\n");
+}
+
+TEST_F(VelmoraStack, JpegAndTiffMixedAddTheirNumbers) {
+  const std::string A = Exposure("a.jpg", 40, 30, 50);
+  const std::string B = Dir.File("b.TIF");
+  WriteTiff(B, TTiffPicture::Pattern(40, 30, 16, 3, 3));
+  const std::string C = Dir.File("c.tif");
+  WriteTiff(C, TTiffPicture::Pattern(40, 30, 8, 3, 5));
+  const TRun Mixed = Run({"-o", Dir.File("mixed"), A, B, C});
+  ASSERT_EQ(Mixed.Status, 0) << Mixed.Err;
+  EXPECT_EQ(Mixed.Out, Dir.File("mixed.tif") + "\n");
+  const std::string Bt = Dir.File("b.tif");
+  std::filesystem::rename(B, Bt);
+  ExpectStackOf({A, Bt, C}, ProbeTiff(Dir.File("mixed.tif")));
 }
 
 } // namespace

@@ -1,0 +1,274 @@
+#include "ScriptedHost.h"
+
+#include "ExposureAccumulator.h"
+#include "JpegInput.h"
+#include "JpegMaker.h"
+#include "SafeSave.h"
+#include "StackingRun.h"
+#include "TempDir.h"
+#include "TiffMaker.h"
+#include "TiffProbe.h"
+#include "VekApp.h"
+#include "VekExceptions.h"
+#include "VekUtil.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+class StackingRun : public ::testing::Test {
+protected:
+  void SetUp() override {
+    App->SetIniFile(Dir.File("VadevEzuzeva.ini"));
+    App->ErrorFileName = Dir.File("Errors.Txt");
+  }
+
+  // A solid JPEG of the given colour; quality 100 keeps the bytes close.
+  std::string Jpeg(const std::string& Name, int Width, int Height, uint8_t R, uint8_t G,
+                   uint8_t B) {
+    const std::string FileName = Dir.File(Name);
+    WriteJpeg(FileName, TJpegPicture::Solid(Width, Height, TJpegKind::Rgb, {R, G, B}), {100});
+    return FileName;
+  }
+
+  void Pick(std::vector<std::string> Files, int FilterIndex = 1) {
+    Host.OpenAnswers.push_back({true, std::move(Files), FilterIndex});
+  }
+
+  std::string Setting(const std::string& Key) {
+    return App->ReadIniString("Config", Key, "<missing>");
+  }
+
+  TVekSystemScope System;
+  TTempDir Dir;
+  TScriptedHost Host;
+};
+
+TEST_F(StackingRun, CancelledFirstDialogEndsSilently) {
+  Host.OpenAnswers.push_back({false, {}, 1});
+  EXPECT_NO_THROW(RunStacking(Host));
+  EXPECT_EQ(Host.Log, std::vector<std::string>{"open  1"});
+}
+
+TEST_F(StackingRun, OneFileAsksAgainWithTheRememberedSettings) {
+  App->WriteIniString("Config", "Path", Dir.Path().string() + "/");
+  App->WriteIniInteger("Config", "FilterIndex", 2);
+  const std::string A = Jpeg("a.jpg", 4, 2, 200, 100, 50);
+  Pick({A});
+  Host.OpenAnswers.push_back({false, {}, 1});
+  EXPECT_THROW(RunStacking(Host), EAbort);
+  const std::string Open = "open " + Dir.Path().string() + "/ 2";
+  EXPECT_EQ(Host.Log, (std::vector<std::string>{
+                          Open, "message wählen Sie bitte mindestens zwei Dateien aus", Open}));
+
+  Host.Log.clear();
+  Pick({A});
+  Pick({A, Jpeg("b.JPG", 4, 2, 10, 20, 30)});
+  Host.SaveAnswer = Dir.File("result");
+  RunStacking(Host);
+  EXPECT_EQ(Host.Calls("message").size(), 1u);
+  EXPECT_TRUE(FileReadable(Dir.File("result.tif")));
+  EXPECT_EQ(Host.Info, "READY");
+}
+
+TEST_F(StackingRun, TwoSmallJpegsGivePreviewAndOutputOfTheirSize) {
+  const std::string A = Jpeg("a.jpg", 4, 2, 10, 20, 30);
+  const std::string B = Jpeg("b.jpg", 4, 2, 5, 5, 5);
+  Pick({A, B});
+  Host.SaveAnswer = Dir.File("out.tif");
+  RunStacking(Host);
+
+  EXPECT_EQ(Host.Calls("picture"), (std::vector<std::string>{"picture 4x2", "picture 4x2"}));
+  EXPECT_EQ(Host.Calls("info"), (std::vector<std::string>{"info Processing a.jpg",
+                                                          "info Processing b.jpg",
+                                                          "info SAVING out.tif", "info READY"}));
+  EXPECT_EQ(Host.Calls("save"), std::vector<std::string>{"save " + Dir.Path().string() + "/ " +
+                                                         Dir.File("b.tif")});
+  EXPECT_EQ(Host.CurrentCursor, crDefault);
+
+  // The output is exactly the accumulator's arithmetic over the decoded
+  // bytes of both files.
+  TExposureAccumulator Sums;
+  TJpegImage Image;
+  TBitmap24 Work;
+  for (const std::string& File : {A, B}) {
+    LoadJpegBgr(Image, File, Work);
+    Sums.Allocate(Work.Width(), Work.Height());
+    for (int Y = 0; Y < Work.Height(); ++Y)
+      Sums.AddBgrRow(Y, Work.Row(Y));
+  }
+  Sums.UpdateMaximum();
+  std::vector<uint16_t> R(8), G(8), Bl(8);
+  Sums.ExportPlanes16(Sums.ScaleFor(65535), R.data(), G.data(), Bl.data());
+  const TTiffProbe Out = ProbeTiff(Dir.File("out.tif"));
+  EXPECT_EQ(Out.Width, 4u);
+  EXPECT_EQ(Out.Height, 2u);
+  EXPECT_EQ(Out.Red, R);
+  EXPECT_EQ(Out.Green, G);
+  EXPECT_EQ(Out.Blue, Bl);
+  EXPECT_EQ(Out.Compression, 1);
+  EXPECT_FALSE(std::filesystem::exists(PartialFileName(Dir.File("out.tif"))));
+
+  EXPECT_EQ(Setting("Path"), Dir.Path().string() + "/");
+  EXPECT_EQ(Setting("FilterIndex"), "1");
+}
+
+TEST_F(StackingRun, UnknownExtensionEndsTheRunAfterTheFilesBefore) {
+  const std::string A = Jpeg("a.jpg", 4, 2, 10, 20, 30);
+  const std::string B = Jpeg("b.jpeg", 4, 2, 10, 20, 30);
+  Pick({A, B}, 2);
+  try {
+    RunStacking(Host);
+    FAIL() << "no exception";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "Unbekannter Filetyp '.jpeg'\r\nBearbeitung wird abgebrochen");
+  }
+  EXPECT_EQ(Host.Info, "Processing b.jpeg");
+  EXPECT_EQ(Host.Calls("picture").size(), 1u);
+  EXPECT_TRUE(Host.Calls("save").empty());
+  EXPECT_EQ(Setting("Path"), Dir.Path().string() + "/");
+  EXPECT_EQ(Setting("FilterIndex"), "2");
+  EXPECT_EQ(Host.CurrentCursor, crDefault);
+}
+
+TEST_F(StackingRun, UnreadableFilesAreSkippedAndTheLastNameIsProposed) {
+  const std::string A = Jpeg("a.jpg", 4, 2, 10, 20, 30);
+  const std::string B = Dir.File("gone.jpg");
+  const std::string C = Jpeg("c.jpg", 4, 2, 1, 2, 3);
+  Pick({A, B, C});
+  Host.SaveOk = false;
+  RunStacking(Host);
+  EXPECT_EQ(Host.Calls("info"), (std::vector<std::string>{"info Processing a.jpg",
+                                                          "info Processing c.jpg", "info READY"}));
+  EXPECT_EQ(Host.Calls("save"), std::vector<std::string>{"save " + Dir.Path().string() + "/ " +
+                                                         Dir.File("c.tif")});
+
+  Host.Log.clear();
+  Pick({A, C, Dir.File("last.JPG")});
+  RunStacking(Host);
+  EXPECT_EQ(Host.Calls("save"), std::vector<std::string>{"save " + Dir.Path().string() + "/ " +
+                                                         Dir.File("last.tif")});
+}
+
+TEST_F(StackingRun, NoReadableFileEndsBeforeTheSaveDialog) {
+  Pick({Dir.File("x.jpg"), Dir.File("y.jpg")});
+  try {
+    RunStacking(Host);
+    FAIL() << "no exception";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "Keine der gewählten Dateien konnte gelesen werden");
+  }
+  EXPECT_TRUE(Host.Calls("save").empty());
+  EXPECT_EQ(Host.CurrentCursor, crDefault);
+}
+
+TEST_F(StackingRun, LaterFileOfAnotherSizeEndsTheRun) {
+  const std::string A = Jpeg("a.jpg", 4, 2, 10, 20, 30);
+  const std::string B = Jpeg("b.jpg", 3, 2, 10, 20, 30);
+  Pick({A, B});
+  try {
+    RunStacking(Host);
+    FAIL() << "no exception";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "Falsche Bildgröße in '" + B +
+                               "': 3 x 2 statt 4 x 2\r\nBearbeitung wird abgebrochen");
+  }
+  EXPECT_EQ(Host.Calls("picture").size(), 1u);
+}
+
+TEST_F(StackingRun, OverwriteAsksAndKeepsTheOldFileWhenDeclined) {
+  const std::string A = Jpeg("a.jpg", 4, 2, 10, 20, 30);
+  const std::string B = Jpeg("b.jpg", 4, 2, 5, 5, 5);
+  const std::string Result = Dir.File("result.tif");
+  WriteBytes(Result, "old");
+  Pick({A, B});
+  Host.SaveAnswer = Result;
+  Host.ConfirmAnswer = false;
+  EXPECT_THROW(RunStacking(Host), EAbort);
+  EXPECT_EQ(Host.Calls("confirm"), std::vector<std::string>{
+                                       "confirm Soll die Datei \r\n'" + Result +
+                                       "'\r\nwirklich überschrieben werden? "});
+  EXPECT_EQ(Host.Info, "SAVING result.tif");
+  EXPECT_EQ(ReadBytes(Result), "old");
+
+  Host.ConfirmAnswer = true;
+  Pick({A, B});
+  RunStacking(Host);
+  EXPECT_EQ(ProbeTiff(Result).Width, 4u);
+  EXPECT_EQ(Host.Info, "READY");
+}
+
+TEST_F(StackingRun, FailedWriteKeepsTheOldFileAndNamesTheChosenOne) {
+  const std::string Result = Dir.File("result.tif");
+  WriteBytes(Result, "old");
+  // A folder in the way of the partial file makes the write fail.
+  std::filesystem::create_directory(PartialFileName(Result));
+  Pick({Jpeg("a.jpg", 4, 2, 10, 20, 30), Jpeg("b.jpg", 4, 2, 5, 5, 5)});
+  Host.SaveAnswer = Result;
+  try {
+    RunStacking(Host);
+    FAIL() << "no exception";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "Unable to create output TIFF file '" + Result + "'");
+  }
+  EXPECT_EQ(ReadBytes(Result), "old");
+  EXPECT_EQ(Host.CurrentCursor, crDefault);
+}
+
+TEST_F(StackingRun, MixedJpegAndTiffAddTheirNumbers) {
+  const std::string A = Jpeg("a.jpg", 3, 2, 200, 100, 50);
+  TTiffPicture Tiff = TTiffPicture::Pattern(3, 2, 16, 3, 7);
+  WriteTiff(Dir.File("b.tif"), Tiff);
+  Pick({A, Dir.File("b.tif")});
+  Host.SaveAnswer = Dir.File("mixed.tif");
+  RunStacking(Host);
+
+  TExposureAccumulator Sums;
+  TJpegImage Image;
+  TBitmap24 Work;
+  LoadJpegBgr(Image, A, Work);
+  Sums.Allocate(3, 2);
+  for (int Y = 0; Y < 2; ++Y)
+    Sums.AddBgrRow(Y, Work.Row(Y));
+  std::vector<uint16_t> Planes[3];
+  for (uint16_t S = 0; S < 3; ++S)
+    for (uint32_t I = 0; I < 6; ++I)
+      Planes[S].push_back(static_cast<uint16_t>(Tiff.At(I % 3, I / 3, S)));
+  Sums.AddPlanes16(Planes[0].data(), Planes[1].data(), Planes[2].data());
+  Sums.UpdateMaximum();
+  std::vector<uint16_t> R(6), G(6), B(6);
+  Sums.ExportPlanes16(Sums.ScaleFor(65535), R.data(), G.data(), B.data());
+  const TTiffProbe Out = ProbeTiff(Dir.File("mixed.tif"));
+  EXPECT_EQ(Out.Red, R);
+  EXPECT_EQ(Out.Green, G);
+  EXPECT_EQ(Out.Blue, B);
+}
+
+TEST_F(StackingRun, ProposalWithoutFolderStartsTheSaveDialogInThePathSetting) {
+  Pick({Jpeg("a.jpg", 4, 2, 10, 20, 30), Jpeg("b.jpg", 4, 2, 1, 1, 1), "gone.jpg"});
+  Host.SaveOk = false;
+  RunStacking(Host);
+  EXPECT_EQ(Host.Calls("save"),
+            std::vector<std::string>{"save " + Dir.Path().string() + "/ gone.tif"});
+}
+
+TEST_F(StackingRun, FailureHandedToTheExceptionEventBecomesOneErrorLine) {
+  Pick({Jpeg("a.jpg", 4, 2, 10, 20, 30), Dir.File("b.png")});
+  WriteBytes(Dir.File("b.png"), "png");
+  try {
+    RunStacking(Host);
+  } catch (...) {
+    App->HandleAppException("QPushButton", std::current_exception());
+  }
+  FinalizeVekSystem(); // waits until the log server has written
+  const std::string Log = ReadBytes(Dir.File("Errors.Txt"));
+  InitVekSystem();
+  EXPECT_NE(Log.find("\\Global Exception in Class QPushButton: (Exception)      Unbekannter "
+                     "Filetyp '.png'      Bearbeitung wird abgebrochen    \r\n"),
+            std::string::npos)
+      << Log;
+  EXPECT_EQ(Log.find("\r\n"), Log.size() - 2);
+}
+
+} // namespace
