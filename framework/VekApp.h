@@ -39,8 +39,7 @@ public:
   std::string ReadIniString(const std::string& Section, const std::string& Key,
                             const std::string& Default);
   int64_t ReadIniInteger(const std::string& Section, const std::string& Key, int64_t Default);
-  void WriteIniString(const std::string& Section, const std::string& Key,
-                      const std::string& Value);
+  void WriteIniString(const std::string& Section, const std::string& Key, const std::string& Value);
   void WriteIniInteger(const std::string& Section, const std::string& Key, int64_t Value);
 
   // Error reports. E empty means the exception currently being handled.
@@ -64,7 +63,8 @@ public:
   // Exist only while they hold at least one client.
   std::unique_ptr<TVekList> IdleClients;
   std::unique_ptr<TVekList> MessageClients;
-  // The running log server, or none; guarded by LogLock.
+  // The running log server, or none; guarded by LogLock. The server clears
+  // it when it ends; the object itself is owned by FLogServer below.
   TVekLogServer* LogServer = nullptr;
   std::string ErrorFileName;
   std::string IniFileName;
@@ -73,6 +73,18 @@ public:
   int32_t MaxErrorFileSize = 10000000;
   std::string ComputerName;
   TVekErrorEvent OnError;
+
+private:
+  // Joins and frees a server that has ended; creates and starts a new one.
+  // Under LogLock.
+  void StartLogServer();
+
+  // Owns the current server, running or ended; an ended one is joined and
+  // freed when the next one starts or when the object goes. Under LogLock.
+  std::unique_ptr<TVekLogServer> FLogServer;
+  // Set by the destructor: no further line is queued while it waits for the
+  // server, so the server's last cycles always come to an end.
+  bool FClosing = false;
 };
 
 // The single application object; none before InitVekSystem and after
@@ -84,6 +96,17 @@ extern std::recursive_mutex LogLock;
 // True from the start of the finalisation on: no line is queued any more.
 extern std::atomic<bool> AppFinalized;
 
-// The unit's start-up and finalisation, in the described order.
+// The unit's start-up and finalisation: InitVekUtil (once per process),
+// App, the exception event and the report handler; finalisation in reverse.
 void InitVekSystem();
 void FinalizeVekSystem();
+
+// Start-up for main() and tests: InitVekSystem now, FinalizeVekSystem when
+// the scope ends.
+class TVekSystemScope {
+public:
+  TVekSystemScope() { InitVekSystem(); }
+  ~TVekSystemScope() { FinalizeVekSystem(); }
+  TVekSystemScope(const TVekSystemScope&) = delete;
+  TVekSystemScope& operator=(const TVekSystemScope&) = delete;
+};

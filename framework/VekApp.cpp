@@ -1,0 +1,186 @@
+#include "VekApp.h"
+
+#include "VekExceptions.h"
+#include "VekList.h"
+#include "VekLogServer.h"
+
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <unistd.h>
+
+std::recursive_mutex LogLock;
+
+namespace {
+
+constexpr int FirstCursorId = 6900;
+constexpr std::array<const char*, 18> CursorNames = {
+    "CR_NORMAL",    "CR_NORMALHIDE", "CR_NORMALSHOW", "CR_RANGE_UP",  "CR_RANGE_DOWN",
+    "CR_MOVE",      "CR_MOVE_NS",    "CR_MOVE_WE",    "CR_MOVE_NWSE", "CR_MOVE_NESW",
+    "CR_CROSSHAIR", "CR_HANDOPEN",   "CR_HANDCLOSED", "CR_ERASE",     "CR_ARROW_NS",
+    "CR_ARROW_SN",  "CR_ARROW_WE",   "CR_ARROW_EW"};
+
+// "dd.MM.yyyy hh:mm:ss" in local time, 24-hour; the time part is left out
+// at midnight exactly.
+std::string FormatLogTime(TDateTime Time) {
+  const std::time_t Seconds = std::chrono::system_clock::to_time_t(Time);
+  std::tm Local{};
+  localtime_r(&Seconds, &Local);
+  char Text[80];
+  if (Local.tm_hour == 0 && Local.tm_min == 0 && Local.tm_sec == 0)
+    std::snprintf(Text, sizeof Text, "%02d.%02d.%04d", Local.tm_mday, Local.tm_mon + 1,
+                  Local.tm_year + 1900);
+  else
+    std::snprintf(Text, sizeof Text, "%02d.%02d.%04d %02d:%02d:%02d", Local.tm_mday,
+                  Local.tm_mon + 1, Local.tm_year + 1900, Local.tm_hour, Local.tm_min,
+                  Local.tm_sec);
+  return Text;
+}
+
+} // namespace
+
+TVekApp::TVekApp() {
+  try {
+    ErrorFileName = std::filesystem::absolute("Errors.Txt").string();
+    MaxErrorFileSize = 10000000;
+    ComputerName = MachineName();
+    AlwaysShowErrors = false;
+    ShowErrors = true;
+    for (size_t I = 0; I < CursorNames.size(); ++I)
+      Platform().LoadCursor(FirstCursorId + static_cast<int>(I), CursorNames[I]);
+    std::filesystem::current_path(AppPath());
+  } catch (...) {
+    ReportError("App.Create", "");
+  }
+}
+
+TVekApp::~TVekApp() {
+  {
+    std::lock_guard<std::recursive_mutex> Guard(LogLock);
+    FClosing = true;
+    if (LogServer)
+      LogServer->Terminate();
+  }
+  // Outside LogLock: the server takes it once more to detach. The join
+  // returns once it has written what was queued and its thread is gone.
+  FLogServer.reset();
+}
+
+std::string TVekApp::AppPath() {
+  std::string Path(PATH_MAX, '\0');
+  const ssize_t Length = readlink("/proc/self/exe", Path.data(), Path.size());
+  if (Length <= 0 || static_cast<size_t>(Length) >= Path.size())
+    throw Exception("The program's folder cannot be determined");
+  Path.resize(static_cast<size_t>(Length));
+  return Path.substr(0, Path.rfind('/') + 1);
+}
+
+void TVekApp::SetIniFile(const std::string& Name) {
+  try {
+    const std::string NewName = Trim(Name);
+    if (NewName == IniFileName)
+      return;
+    if (NewName.empty())
+      IniFileName.clear();
+    else if (HasChar(NewName, '/') || HasChar(NewName, '\\') || HasChar(NewName, ':'))
+      IniFileName = NewName;
+    else
+      IniFileName = AppPath() + NewName;
+  } catch (...) {
+    ReportError("App.SetIniFile", "");
+  }
+}
+
+std::string TVekApp::ReadIniString(const std::string& Section, const std::string& Key,
+                                   const std::string& Default) {
+  return IniReadStr(IniFileName, Section, Key, Default);
+}
+
+int64_t TVekApp::ReadIniInteger(const std::string& Section, const std::string& Key,
+                                int64_t Default) {
+  return IniReadInt(IniFileName, Section, Key, Default);
+}
+
+void TVekApp::WriteIniString(const std::string& Section, const std::string& Key,
+                             const std::string& Value) {
+  IniWriteStr(IniFileName, Section, Key, Value);
+}
+
+void TVekApp::WriteIniInteger(const std::string& Section, const std::string& Key, int64_t Value) {
+  IniWriteInt(IniFileName, Section, Key, Value);
+}
+
+void TVekApp::ReportError(const std::string& Source, const std::string& Info) {
+  ReportException(Source, nullptr, Info);
+}
+
+void TVekApp::ReportException(const std::string& Source, std::exception_ptr E,
+                              const std::string& Info) {
+  if (Platform().Terminating())
+    return;
+  if (!E)
+    E = std::current_exception();
+  std::string Text;
+  if (E) {
+    try {
+      std::rethrow_exception(E);
+    } catch (const EAbort&) {
+      throw EAbort();
+    } catch (const std::exception& Caught) {
+      Text = "(" + ExceptionClassName(Caught) + ")\r\n" + Caught.what();
+    } catch (...) {
+      Text = "(unknown exception)";
+    }
+  }
+  LogError(Source, Text, Info);
+}
+
+void TVekApp::LogError(const std::string& Source, const std::string& Text,
+                       const std::string& Info) {
+  if (Platform().Terminating())
+    return;
+  bool Report = true;
+  std::string FinalSource = Source;
+  std::string FinalInfo = Info;
+  std::string FinalText = Text;
+  if (OnError)
+    OnError(*this, FinalSource, Report, FinalInfo, FinalText);
+  if (!Report)
+    return;
+  if (!ErrorFileName.empty()) {
+    const std::string Line =
+        ComputerName + "\\" + FinalSource + ": " + Trim(FinalText) + "    " + FinalInfo;
+    AddLogLine(ErrorFileName, ReplaceAll(Line, "\r\n", "      ", 1),
+               std::chrono::system_clock::now(), MaxErrorFileSize, true);
+  }
+  // A report made on the log server's thread asks the platform from there;
+  // the platform hands the box to its user-interface thread.
+  if (ShowErrors && (AlwaysShowErrors || DevEnvRunning()))
+    Platform().ShowMessage(FinalSource + "\r\n" + Trim(FinalText) + "\r\n" + FinalInfo);
+}
+
+void TVekApp::AddLogLine(const std::string& FileName, const std::string& Text,
+                         std::optional<TDateTime> Time, int32_t MaxSize, bool KeepTail) {
+  if (Trim(FileName).empty() || AppFinalized)
+    return;
+  const std::string TimeText = Time ? FormatLogTime(*Time) : std::string();
+  const std::string Record = detail::EncodeLogFileName(FileName) + "*False*" +
+                             std::to_string(MaxSize) + "*" + (KeepTail ? "True" : "False") + "*" +
+                             TimeText + "*" + Text;
+  std::lock_guard<std::recursive_mutex> Guard(LogLock);
+  if (FClosing)
+    return;
+  if (!LogServer)
+    StartLogServer();
+  LogServer->Queue.Push(Record);
+}
+
+void TVekApp::StartLogServer() {
+  // An ended server has released LogLock for good, so joining it here,
+  // under the lock, cannot wait on us.
+  FLogServer.reset();
+  FLogServer = std::make_unique<TVekLogServer>(*this);
+  LogServer = FLogServer.get();
+}
