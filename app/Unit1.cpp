@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
@@ -18,9 +19,21 @@ namespace {
 
 // Qt matches file patterns case-sensitively on Linux; the brackets let
 // IMG_1.JPG through as well as img_2.jpg. The pattern itself stays hidden
-// behind the filter's name.
+// behind the filter's name. Filter index 1 is JPEG, 2 is TIFF.
+const QStringList OpenFilterNames{"JPEG", "TIFF"};
 const QStringList OpenFilters{"JPEG (*.[jJ][pP][gG])", "TIFF (*.[tT][iI][fF])"};
 const QString SaveFilter = "*.tif (*.[tT][iI][fF])";
+
+// The dialog reports the selected filter by its name alone while the
+// patterns are hidden, in full otherwise.
+int OpenFilterIndex(const QString& Selected) {
+  for (qsizetype I = 0; I < OpenFilters.size(); ++I) {
+    if (Selected == OpenFilters.at(I) || Selected == OpenFilterNames.at(I)) {
+      return static_cast<int>(I) + 1;
+    }
+  }
+  return 1;
+}
 
 QFont LabelFont() {
   QFont Font("Arial");
@@ -45,11 +58,16 @@ TFormMain::TFormMain(TRunFunction Run, QWidget* Parent)
   setPalette(White);
   setAutoFillBackground(true);
 
-  Panel1 = new QWidget(this);
+  // Panel and status bar in the button face colour, framing the white
+  // picture area.
+  QPalette Face = palette();
+  Face.setColor(QPalette::Window, Face.color(QPalette::Button));
+
+  auto* Panel = new QFrame(this);
+  Panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel1 = Panel;
   Panel1->setObjectName("Panel1");
   Panel1->setFixedHeight(33);
-  QPalette Face = Panel1->palette();
-  Face.setColor(QPalette::Window, Face.color(QPalette::Button));
   Panel1->setPalette(Face);
   Panel1->setAutoFillBackground(true);
 
@@ -76,6 +94,8 @@ TFormMain::TFormMain(TRunFunction Run, QWidget* Parent)
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setFixedHeight(15);
   StatusBar1->setSizeGripEnabled(false);
+  StatusBar1->setPalette(Face);
+  StatusBar1->setAutoFillBackground(true);
 
   auto* Layout = new QVBoxLayout(this);
   Layout->setContentsMargins(0, 0, 0, 0);
@@ -112,10 +132,7 @@ bool TFormMain::OpenFiles(const std::string& InitialDir, int& FilterIndex,
   if (OpenDialog.exec() != QDialog::Accepted) {
     return false;
   }
-  FilterIndex = static_cast<int>(OpenFilters.indexOf(OpenDialog.selectedNameFilter())) + 1;
-  if (FilterIndex < 1) {
-    FilterIndex = 1;
-  }
+  FilterIndex = OpenFilterIndex(OpenDialog.selectedNameFilter());
   Files.clear();
   for (const QString& File : OpenDialog.selectedFiles()) {
     Files.push_back(File.toStdString());

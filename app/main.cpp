@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   Application.setWindowIcon(QIcon(":/velmora.png"));
   Application.setDesktopFileName("velmora");
 
-  InitVekUtil();
+  // Starts VekUtil first, then creates App.
   TVekSystemGuard VekSystem;
   SilenceTiffLibrary();
   App->SetIniFile("VadevEzuzeva.ini");

@@ -1,0 +1,50 @@
+#include "Driving.h"
+
+#include "VekApp.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMouseEvent>
+#include <QPushButton>
+
+void Click(QPushButton& Button) {
+  const QPointF Centre = QRectF(Button.rect()).center();
+  const QPointF Global = Button.mapToGlobal(Centre);
+  QMouseEvent Press(QEvent::MouseButtonPress, Centre, Global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent Release(QEvent::MouseButtonRelease, Centre, Global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(&Button, &Press);
+  QCoreApplication::sendEvent(&Button, &Release);
+}
+
+TFrameworkSession::TFrameworkSession() {
+  InitVekSystem();
+}
+
+TFrameworkSession::~TFrameworkSession() {
+  FinalizeVekSystem();
+}
+
+TDialogScript::TDialogScript(std::vector<TAnswer> Answers) : FAnswers(std::move(Answers)) {
+  // The dialogs run their own loops inside the run; a timer is what gets
+  // a word in there.
+  QObject::connect(&FTimer, &QTimer::timeout, [this] { Look(); });
+  FTimer.start(5);
+}
+
+void TDialogScript::Look() {
+  QWidget* Modal = QApplication::activeModalWidget();
+  // QPointer forgets a closed dialog, so the next one is new even if it
+  // happens to live at the same address.
+  if (!Modal || Modal == FLast) {
+    return;
+  }
+  FLast = Modal;
+  if (FNext < FAnswers.size()) {
+    FAnswers[FNext++](*Modal);
+  } else if (auto* Dialog = qobject_cast<QDialog*>(Modal)) {
+    ++FUnexpected;
+    Dialog->reject();
+  }
+}
