@@ -31,21 +31,28 @@ bool IsContinuation(unsigned char Byte) {
 // Overlong forms, surrogates and values beyond U+10FFFF are invalid.
 std::optional<char32_t> Decode(const std::string& Text, size_t& Pos) {
   const auto Lead = static_cast<unsigned char>(Text[Pos]);
-  size_t Count;
-  char32_t Value;
-  char32_t Minimum;
   if (Lead < 0x80) {
     ++Pos;
     return Lead;
-  } else if ((Lead & 0xE0) == 0xC0) {
-    Count = 1, Value = Lead & 0x1F, Minimum = 0x80;
-  } else if ((Lead & 0xF0) == 0xE0) {
-    Count = 2, Value = Lead & 0x0F, Minimum = 0x800;
-  } else if ((Lead & 0xF8) == 0xF0) {
-    Count = 3, Value = Lead & 0x07, Minimum = 0x10000;
-  } else {
-    return std::nullopt;
   }
+  // A multi-byte form: which lead bytes start it (Mask, Pattern), how many
+  // continuation bytes follow, and the smallest value that needs it.
+  struct TForm {
+    unsigned char Mask, Pattern;
+    size_t Count;
+    char32_t Minimum;
+  };
+  static constexpr TForm Forms[] = {
+      {0xE0, 0xC0, 1, 0x80}, {0xF0, 0xE0, 2, 0x800}, {0xF8, 0xF0, 3, 0x10000}};
+  const TForm* Form = nullptr;
+  for (const TForm& Candidate : Forms) {
+    if ((Lead & Candidate.Mask) == Candidate.Pattern)
+      Form = &Candidate;
+  }
+  if (!Form)
+    return std::nullopt;
+  const size_t Count = Form->Count;
+  char32_t Value = Lead & static_cast<unsigned char>(~Form->Mask);
   if (Text.size() - Pos <= Count)
     return std::nullopt;
   for (size_t I = 1; I <= Count; ++I) {
@@ -54,7 +61,7 @@ std::optional<char32_t> Decode(const std::string& Text, size_t& Pos) {
       return std::nullopt;
     Value = (Value << 6) | (Byte & 0x3F);
   }
-  if (Value < Minimum || Value > 0x10FFFF || (Value >= 0xD800 && Value <= 0xDFFF))
+  if (Value < Form->Minimum || Value > 0x10FFFF || (Value >= 0xD800 && Value <= 0xDFFF))
     return std::nullopt;
   Pos += Count + 1;
   return Value;
