@@ -2,13 +2,17 @@
 //   MakeBenchSet jpeg|tiff16 WIDTH HEIGHT COUNT FOLDER
 // JPEG files at quality 92 with 4:2:0 chroma, or 16-bit RGB TIFF files in
 // strips; exposure i is the same scene at another brightness.
+
+// libjpeg's header needs FILE and size_t declared before it.
+#include <cstddef>
+#include <cstdio>
+
 #include <jpeglib.h>
 #include <tiffio.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
