@@ -2,6 +2,7 @@
 // after the idle time and its write failures.
 #include "VekAppTestFixture.h"
 
+#include <barrier>
 #include <ctime>
 #include <regex>
 
@@ -217,37 +218,49 @@ TEST_F(TLogServerTest, AFailedWriteIsReportedAndLaterRecordsStillArrive) {
   EXPECT_EQ(Log.substr(Log.size() - Blocked.size() - 6), "    " + Blocked + "\r\n");
 }
 
-// Eight reporters in bursts while servers end after every idle cycle (the
-// pauses outlast two cycles): every line arrives once, and each reporter's
-// lines keep their order.
+// Eight reporters in six bursts, meeting after each. After an odd burst the
+// server, on its way to end, waits until the next burst has pushed a line:
+// the line arrives while it ends and must still be written. After an even
+// burst the server really ends, and the next burst starts a new one. Every
+// line must arrive once, and each reporter's lines in their order.
 TEST_F(TLogServerTest, ConcurrentReportsWhileServersComeAndGo) {
-  constexpr int Threads = 8, Reports = 2000, Burst = 400;
-  TVekLogServer::IdleTimeoutMs = 1;
-  std::atomic<int> Running{Threads};
+  constexpr int Threads = 8, Reports = 2000, Bursts = 6, Burst = Reports / Bursts;
+  std::atomic<int> Reported{0}, Races{0}, Generations{0};
+  std::atomic<bool> RaceNext{false}, RaceArmed{false};
+  TVekLogServer::IdleTimeoutMs = 0;
+  TVekLogServer::OnEnding = [&] {
+    if (!RaceNext.exchange(false))
+      return;
+    const int Seen = Reported;
+    RaceArmed = true; // lets the reporters go on
+    if (WaitFor([&] { return Reported > Seen; }))
+      ++Races;
+  };
+  int Pauses = 0;
+  std::barrier Pause(Threads, [&]() noexcept {
+    if (++Pauses % 2 == 1) {
+      RaceNext = true;
+      WaitFor([&] { return RaceArmed.exchange(false); });
+    } else if (WaitFor([] { return !ServerRunning(); })) {
+      ++Generations;
+    }
+  });
   std::vector<std::thread> Reporters;
   for (int T = 0; T < Threads; ++T)
-    Reporters.emplace_back([T, &Running] {
+    Reporters.emplace_back([T, &Pause, &Reported] {
       for (int I = 0; I < Reports; ++I) {
         App->ReportError("Stress", std::to_string(T) + " " + std::to_string(I));
-        if (I % Burst == Burst - 1)
-          std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        ++Reported;
+        if (I % Burst == Burst - 1 && I / Burst < Bursts)
+          Pause.arrive_and_wait();
       }
-      --Running;
     });
-  // Counts the servers seen, to be sure they did come and go meanwhile.
-  int Starts = 0;
-  bool WasRunning = false;
-  while (Running > 0) {
-    const bool Now = ServerRunning();
-    Starts += Now && !WasRunning;
-    WasRunning = Now;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
   for (auto& Reporter : Reporters)
     Reporter.join();
   Finish();
 
-  EXPECT_GE(Starts, 2);
+  EXPECT_EQ(Races, Bursts / 2);
+  EXPECT_EQ(Generations, Bursts / 2);
   std::vector<int> Next(Threads, 0);
   const std::string Log = ErrorLog();
   const std::regex Line(R"(.*\\Stress:     (\d+) (\d+))");
