@@ -1,6 +1,7 @@
 // Whole-file helpers and folders. They report nothing: a file that cannot
 // be opened yields 0, the default or no action.
 #include "VekExceptions.h"
+#include "VekFileHandle.h"
 #include "VekUtil.h"
 
 #include <algorithm>
@@ -11,32 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// An open file descriptor, closed when the object goes.
-class TFileHandle {
-public:
-  explicit TFileHandle(int Fd) : FFd(Fd) {}
-  ~TFileHandle() {
-    if (FFd >= 0)
-      ::close(FFd);
-  }
-  TFileHandle(TFileHandle&& Other) noexcept : FFd(Other.FFd) { Other.FFd = -1; }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  TFileHandle& operator=(TFileHandle&&) = delete;
-
-  bool IsOpen() const { return FFd >= 0; }
-  int Fd() const { return FFd; }
-  // Closes now and tells whether that succeeded.
-  bool Close() {
-    const int Fd = FFd;
-    FFd = -1;
-    return ::close(Fd) == 0;
-  }
-
-private:
-  int FFd;
-};
 
 // Opens an existing file for reading. Folders count as not openable, and a
 // named pipe does not block the caller until a writer appears.

@@ -1,5 +1,7 @@
 #include "VekIniStore.h"
 
+#include "VekFileHandle.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -14,28 +16,6 @@
 namespace detail {
 
 namespace {
-
-// Closes the descriptor when it goes; an flock held on it goes with it.
-class TDescriptor {
-public:
-  explicit TDescriptor(int Fd) : FFd(Fd) {}
-  ~TDescriptor() {
-    if (FFd >= 0)
-      ::close(FFd);
-  }
-  TDescriptor(const TDescriptor&) = delete;
-  TDescriptor& operator=(const TDescriptor&) = delete;
-
-  int Fd() const { return FFd; }
-  bool Close() {
-    const int Fd = FFd;
-    FFd = -1;
-    return ::close(Fd) == 0;
-  }
-
-private:
-  int FFd;
-};
 
 // Removes the temporary file unless it was renamed into place.
 class TTemporaryFile {
@@ -113,7 +93,7 @@ bool WriteProtected(const std::string& FileName, const struct stat& Info) {
 
 bool ReplaceFile(const std::string& FileName, const std::string& Content, const struct stat* Old) {
   std::string TemporaryName;
-  TDescriptor File(CreateTemporary(FileName, TemporaryName));
+  TFileHandle File(CreateTemporary(FileName, TemporaryName));
   if (File.Fd() < 0)
     return false;
   TTemporaryFile Temporary(TemporaryName);
@@ -133,7 +113,7 @@ TSettingsRead ReadSettingsFile(const std::string& FileName, std::string& Content
   Content.clear();
   if (FileName.empty())
     return TSettingsRead::Missing;
-  TDescriptor File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (File.Fd() < 0)
     return errno == ENOENT ? TSettingsRead::Missing : TSettingsRead::Failed;
   struct stat Info {};
@@ -162,7 +142,7 @@ void UpdateSettingsFile(const std::string& FileName,
   const std::string Target = ResolvedName(FileName);
   // The folder is locked rather than the file: the rename gives the file a
   // new inode, so a lock on it would not exclude the next writer.
-  TDescriptor Folder(::open(FolderOf(Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  TFileHandle Folder(::open(FolderOf(Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (Folder.Fd() < 0)
     return;
   while (::flock(Folder.Fd(), LOCK_EX) != 0) {
