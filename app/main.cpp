@@ -10,19 +10,6 @@
 
 #include <QIcon>
 
-namespace {
-
-// The framework's lifetime: App from here to the end of main.
-class TVekSystemGuard {
-public:
-  TVekSystemGuard() { InitVekSystem(); }
-  ~TVekSystemGuard() { FinalizeVekSystem(); }
-  TVekSystemGuard(const TVekSystemGuard&) = delete;
-  TVekSystemGuard& operator=(const TVekSystemGuard&) = delete;
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
   // The toolkit and its platform come before the framework: creating App
   // loads the program's cursors through the platform, and any failure it
@@ -35,7 +22,7 @@ int main(int argc, char** argv) {
   Application.setDesktopFileName("velmora");
 
   // Starts VekUtil first, then creates App.
-  TVekSystemGuard VekSystem;
+  TVekSystemScope VekSystem;
   SilenceTiffLibrary();
   App->SetIniFile("VadevEzuzeva.ini");
 
