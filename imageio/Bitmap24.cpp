@@ -1,6 +1,6 @@
 #include "Bitmap24.h"
 
-#include "VekMemory.h"
+#include "VekLargeBlock.h"
 
 int64_t TBitmap24::StrideFor(int Width) {
   if (Width < 0)
@@ -16,7 +16,7 @@ void TBitmap24::SetSize(int Width, int Height) {
   if (Bytes > FCapacity) {
     FBits.reset();
     FCapacity = 0;
-    FBits = AllocArray<uint8_t>(Bytes);
+    FBits = AllocLargeArray<uint8_t>(Bytes);
     FCapacity = Bytes;
   }
   FWidth = Width;

@@ -1,8 +1,9 @@
 #pragma once
 // The 24-bit device-independent bitmap of the run: top-down rows of blue,
 // green, red bytes, each row padded to a multiple of 4 bytes.
+#include "VekLargeBlock.h"
+
 #include <cstdint>
-#include <memory>
 
 class TBitmap24 {
 public:
@@ -29,5 +30,5 @@ private:
   int FHeight = 0;
   int64_t FStride = 0;
   int64_t FCapacity = 0;
-  std::unique_ptr<uint8_t[]> FBits;
+  TLargeArray<uint8_t> FBits;
 };

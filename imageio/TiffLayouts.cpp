@@ -39,6 +39,9 @@ TTileSize QueryTileSize(TIFF* Handle) {
 class TChunkBuffer {
 public:
   TChunkBuffer(TIFF* Handle, bool Tiled, int64_t Samples) : FHandle(Handle), FTiled(Tiled) {
+    uint16_t Compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(Handle, TIFFTAG_COMPRESSION, &Compression);
+    FUncompressed = Compression == COMPRESSION_NONE;
     const uint64_t LibraryBytes = Tiled ? TIFFTileSize64(Handle) : TIFFStripSize64(Handle);
     if (Samples < 0 || LibraryBytes > static_cast<uint64_t>(MaxBlockBytes))
       throw EOutOfMemory();
@@ -51,6 +54,12 @@ public:
   // the Needed samples, is an error: a damaged exposure is refused rather
   // than stacked with made-up values.
   const uint16_t* Read(uint32_t Number, uint64_t Needed) {
+    // The file is read rather than mapped, and then the library takes an
+    // uncompressed chunk at its full size whatever its recorded byte count
+    // says; a count too small for the chunk marks a damaged file.
+    if (FUncompressed &&
+        TIFFGetStrileByteCount(FHandle, Number) < (FTiled ? TIFFTileSize64(FHandle) : Needed * 2))
+      FailRead(MsgUnexpected);
     const tmsize_t Bytes = FCount * 2;
     const tmsize_t Got = FTiled ? TIFFReadEncodedTile(FHandle, Number, FData.get(), Bytes)
                                 : TIFFReadEncodedStrip(FHandle, Number, FData.get(), Bytes);
@@ -62,6 +71,7 @@ public:
 private:
   TIFF* FHandle;
   bool FTiled;
+  bool FUncompressed = false;
   int64_t FCount = 0;
   std::unique_ptr<uint16_t[]> FData;
 };

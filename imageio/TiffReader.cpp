@@ -68,10 +68,9 @@ void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* R
   RunReadStep(Failed, Message, [&] {
     const std::array<uint16_t, 256>& Table = Byte16Table();
     const int64_t Pixels = CheckedProduct(Width, Height);
-    std::unique_ptr<uint32_t[]> Raster = AllocArray<uint32_t>(Pixels);
-    // With stop-on-error off the library may skip pixels of strips it
-    // cannot decode; those stay black rather than uninitialised.
-    std::fill_n(Raster.get(), Pixels, 0u);
+    // Zero-filled: with stop-on-error off the library may skip pixels of
+    // strips it cannot decode; those stay black rather than uninitialised.
+    const TLargeArray<uint32_t> Raster = AllocLargeArray<uint32_t>(Pixels);
     if (TIFFReadRGBAImageOriented(Handle, Width, Height, Raster.get(), ORIENTATION_TOPLEFT, 0) == 0)
       FailRead(MsgUnexpected);
     for (int64_t I = 0; I < Pixels; ++I) {
@@ -90,7 +89,9 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
   Green.reset();
   Blue.reset();
   RunReadStep(Failed, Message, [&] {
-    const std::unique_ptr<TIFF, TTiffCloser> Handle(TIFFOpen(FileName.c_str(), "r"));
+    // Read, not mapped: the mapped pages of a large file would stay
+    // resident beside the planes until the file is closed.
+    const std::unique_ptr<TIFF, TTiffCloser> Handle(TIFFOpen(FileName.c_str(), "rm"));
     if (!Handle)
       FailRead("Unable to open input TIFF file '" + FileName + "'");
     if (TIFFGetField(Handle.get(), TIFFTAG_IMAGEWIDTH, &Width) != 1)
