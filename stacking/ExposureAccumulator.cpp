@@ -1,8 +1,10 @@
 #include "ExposureAccumulator.h"
 
-#include "VekMemory.h"
+#include "VekLargeBlock.h"
 
-#include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -12,10 +14,46 @@ inline int32_t Scaled(float Sum, float Scale) {
   return static_cast<int32_t>(static_cast<double>(Sum) * static_cast<double>(Scale));
 }
 
-std::unique_ptr<float[]> ZeroedPlane(int64_t Count) {
-  auto Plane = AllocArray<float>(Count);
-  std::fill_n(Plane.get(), Count, 0.0f);
-  return Plane;
+// Blue, green, red bytes of Width pixels added into three rows of sums.
+// Kept apart so that the compiler can make a wider version for machines
+// with AVX2, picked when the program starts; the results are the same.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void AddBgr(const uint8_t* __restrict Row, float* __restrict Red, float* __restrict Green,
+            float* __restrict Blue, int Width) {
+  for (int X = 0; X < Width; ++X) {
+    Blue[X] += Row[3 * X];
+    Green[X] += Row[3 * X + 1];
+    Red[X] += Row[3 * X + 2];
+  }
+}
+
+// The largest of Count sums, starting from Result, by the strict
+// comparison "element > running maximum". maxps(a, b) is exactly
+// "a > b ? a : b" in each lane, so the lanes follow the scalar rule; sums
+// are never NaN, so combining the lanes at the end gives the same value.
+float PlaneMaximum(const float* Plane, int64_t Count, float Result) {
+  int64_t I = 0;
+#if defined(__SSE2__)
+  __m128 M0 = _mm_set1_ps(Result), M1 = M0, M2 = M0, M3 = M0;
+  for (; I + 16 <= Count; I += 16) {
+    M0 = _mm_max_ps(_mm_loadu_ps(Plane + I), M0);
+    M1 = _mm_max_ps(_mm_loadu_ps(Plane + I + 4), M1);
+    M2 = _mm_max_ps(_mm_loadu_ps(Plane + I + 8), M2);
+    M3 = _mm_max_ps(_mm_loadu_ps(Plane + I + 12), M3);
+  }
+  alignas(16) float Lanes[16];
+  _mm_store_ps(Lanes, M0);
+  _mm_store_ps(Lanes + 4, M1);
+  _mm_store_ps(Lanes + 8, M2);
+  _mm_store_ps(Lanes + 12, M3);
+  for (float Lane : Lanes)
+    Result = Lane > Result ? Lane : Result;
+#endif
+  for (; I < Count; ++I)
+    Result = Plane[I] > Result ? Plane[I] : Result;
+  return Result;
 }
 
 } // namespace
@@ -28,22 +66,17 @@ void TExposureAccumulator::Allocate(int NewWidth, int NewHeight) {
   // One plane must fit a block of a 32-bit signed byte count.
   if (Width < 0 || Height < 0 || CheckedBlockBytes(PixelCount(), sizeof(float)) < 0)
     throw EOutOfMemory();
-  RedSum = ZeroedPlane(PixelCount());
-  GreenSum = ZeroedPlane(PixelCount());
-  BlueSum = ZeroedPlane(PixelCount());
+  // Large blocks come zero-filled; their pages are touched first by the
+  // first addition rather than by a separate pass.
+  RedSum = AllocLargeArray<float>(PixelCount());
+  GreenSum = AllocLargeArray<float>(PixelCount());
+  BlueSum = AllocLargeArray<float>(PixelCount());
   Allocated = true;
 }
 
 void TExposureAccumulator::AddBgrRow(int Y, const uint8_t* Row) {
   const int64_t First = static_cast<int64_t>(Y) * Width;
-  float* Red = RedSum.get() + First;
-  float* Green = GreenSum.get() + First;
-  float* Blue = BlueSum.get() + First;
-  for (int X = 0; X < Width; ++X) {
-    Blue[X] += Row[3 * X];
-    Green[X] += Row[3 * X + 1];
-    Red[X] += Row[3 * X + 2];
-  }
+  AddBgr(Row, RedSum.get() + First, GreenSum.get() + First, BlueSum.get() + First, Width);
 }
 
 void TExposureAccumulator::AddPlanes16(const uint16_t* Red, const uint16_t* Green,
@@ -63,8 +96,7 @@ float TExposureAccumulator::UpdateMaximum() {
   const int64_t Count = PixelCount();
   float Result = 0;
   for (const float* Plane : {RedSum.get(), GreenSum.get(), BlueSum.get()})
-    for (int64_t I = 0; I < Count; ++I)
-      Result = Plane[I] > Result ? Plane[I] : Result;
+    Result = PlaneMaximum(Plane, Count, Result);
   Maximum = Result;
   return Maximum;
 }

@@ -2,8 +2,9 @@
 // The per-pixel sums of one stacking run: three planes of 32-bit floats,
 // normalised by their common maximum to 8-bit preview rows and to 16-bit
 // output planes.
+#include "VekLargeBlock.h"
+
 #include <cstdint>
-#include <memory>
 
 class TExposureAccumulator {
 public:
@@ -28,9 +29,9 @@ public:
   int Width = -1;
   int Height = -1;
   bool Allocated = false;
-  std::unique_ptr<float[]> RedSum;
-  std::unique_ptr<float[]> GreenSum;
-  std::unique_ptr<float[]> BlueSum;
+  TLargeArray<float> RedSum;
+  TLargeArray<float> GreenSum;
+  TLargeArray<float> BlueSum;
   float Maximum = 0;
 
 private:
