@@ -60,6 +60,7 @@ public:
     ++FNext;
   }
   void ShowPicture(const TBitmap24&) override {}
+  bool ShowsPicture() const override { return false; }
   void RepaintPicture() override {}
   int Cursor() override { return FCursor; }
   void SetCursor(int Id) override { FCursor = Id; }

@@ -30,6 +30,10 @@ public:
   virtual void SetInfo(const std::string& Text) = 0;
   // The picture control takes a copy of Bitmap and is repainted at once.
   virtual void ShowPicture(const TBitmap24& Bitmap) = 0;
+  // False for a host that shows no picture: the run then neither renders
+  // the preview nor calls ShowPicture, but still computes the maximum and
+  // the preview scale after every file.
+  virtual bool ShowsPicture() const { return true; }
   // Repaints the picture at once (after a dialog has covered it).
   virtual void RepaintPicture() = 0;
   // The screen cursor (crHourGlass is the busy cursor).

@@ -73,6 +73,8 @@ void AddTiff(TExposureAccumulator& Sums, const std::string& FileName) {
 void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work) {
   Sums.UpdateMaximum();
   const float Scale = Sums.ScaleFor(255);
+  if (!Host.ShowsPicture())
+    return;
   Work.SetSize(Sums.Width, Sums.Height);
   for (int Y = 0; Y < Sums.Height; ++Y)
     Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
