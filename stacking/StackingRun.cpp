@@ -3,7 +3,7 @@
 #include "AsSaveTiff16Unit.h"
 #include "ExposureAccumulator.h"
 #include "FileNames.h"
-#include "JpegInput.h"
+#include "JpegAhead.h"
 #include "SafeSave.h"
 #include "VekApp.h"
 #include "VekExceptions.h"
@@ -51,9 +51,9 @@ void CheckSize(const TExposureAccumulator& Sums, const std::string& FileName, in
                   std::to_string(Sums.Height) + CRLF + "Bearbeitung wird abgebrochen");
 }
 
-void AddJpeg(TExposureAccumulator& Sums, TJpegImage& Jpeg, TBitmap24& Work,
-             const std::string& FileName) {
-  LoadJpegBgr(Jpeg, FileName, Work);
+void AddJpeg(TExposureAccumulator& Sums, TJpegAhead& Jpeg, const std::string& FileName,
+             const std::string& Next) {
+  const TBitmap24& Work = Jpeg.Load(FileName, Next);
   CheckSize(Sums, FileName, Work.Width(), Work.Height());
   Sums.Allocate(Work.Width(), Work.Height());
   for (int Y = 0; Y < Sums.Height; ++Y)
@@ -81,20 +81,26 @@ void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work) {
   Host.ShowPicture(Work);
 }
 
-void ProcessFile(TRunHost& Host, TExposureAccumulator& Sums, TJpegImage& Jpeg, TBitmap24& Work,
-                 const std::string& FileName, int FilterIndex) {
+// Next names the following entry when it is a readable JPEG file, to be
+// decoded ahead; otherwise it is empty.
+void ProcessFile(TRunHost& Host, TExposureAccumulator& Sums, TJpegAhead& Jpeg,
+                 const std::string& FileName, const std::string& Next, int FilterIndex) {
   App->WriteIniString(Section, "Path", ExtractFilePath(FileName));
   App->WriteIniInteger(Section, "FilterIndex", FilterIndex);
   Host.SetInfo("Processing " + ExtractFileName(FileName));
   const std::string Ext = ExtractFileExt(FileName);
   const std::string Kind = TrimUpper(Ext);
   if (Kind == ".JPG")
-    AddJpeg(Sums, Jpeg, Work, FileName);
+    AddJpeg(Sums, Jpeg, FileName, Next);
   else if (Kind == ".TIF")
     AddTiff(Sums, FileName);
   else
     throw Exception("Unbekannter Filetyp '" + Ext + "'" + CRLF + "Bearbeitung wird abgebrochen");
-  ShowPreview(Host, Sums, Work);
+  ShowPreview(Host, Sums, Jpeg.Current());
+}
+
+bool IsJpegName(const std::string& FileName) {
+  return TrimUpper(ExtractFileExt(FileName)) == ".JPG";
 }
 
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName) {
@@ -122,18 +128,26 @@ void RunStacking(TRunHost& Host) {
       Abort();
   }
 
-  TBitmap24 Work;
-  TJpegImage Jpeg;
+  // The work bitmaps live in Jpeg: the one of the file just added takes
+  // its preview while the next file is decoded into the other.
+  TJpegAhead Jpeg;
   TExposureAccumulator Sums;
   std::string Current;
   {
     TBusyCursor Busy(Host);
-    for (const std::string& Entry : Files) {
-      Current = Entry;
-      if (FileReadable(Current))
-        ProcessFile(Host, Sums, Jpeg, Work, Current, FilterIndex);
+    for (size_t I = 0; I < Files.size(); ++I) {
+      Current = Files[I];
+      if (!FileReadable(Current))
+        continue;
+      const bool AheadUseful =
+          I + 1 < Files.size() && IsJpegName(Files[I + 1]) && FileReadable(Files[I + 1]);
+      ProcessFile(Host, Sums, Jpeg, Current, AheadUseful ? Files[I + 1] : std::string(),
+                  FilterIndex);
     }
   }
+  // The window keeps its own copy of the picture; the bitmaps' memory is
+  // given back before the output planes are taken.
+  Jpeg.Release();
   if (!Sums.Allocated)
     throw Exception("Keine der gewählten Dateien konnte gelesen werden");
 
