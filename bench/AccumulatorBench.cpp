@@ -1,9 +1,11 @@
 // The accumulator's passes over a 24-megapixel exposure (6000 x 4000), in
-// megapixels per second.
+// megapixels per second, and the first touch of its fresh planes.
 #include "Bitmap24.h"
 #include "ExposureAccumulator.h"
 #include "Plane16.h"
+#include "VekLargeBlock.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -97,8 +99,34 @@ void ExportPlanes16(benchmark::State& State) {
   Report(State);
 }
 
+// The first touch of three fresh 24-megapixel planes, as the first file of
+// a run pays it: from the general allocator (small pages) and as large
+// blocks (huge pages where the system gives them).
+template <class TMake> void TouchFreshPlanes(benchmark::State& State, TMake Make) {
+  const int64_t Count = int64_t{Width} * Height;
+  for (auto _ : State) {
+    for (int Plane = 0; Plane < 3; ++Plane) {
+      auto Block = Make(Count);
+      std::fill_n(Block.get(), Count, 1.0f);
+      benchmark::DoNotOptimize(Block.get());
+      benchmark::ClobberMemory();
+    }
+  }
+  Report(State);
+}
+
+void FreshPlanesHeap(benchmark::State& State) {
+  TouchFreshPlanes(State, [](int64_t Count) { return AllocArray<float>(Count); });
+}
+
+void FreshPlanesLarge(benchmark::State& State) {
+  TouchFreshPlanes(State, [](int64_t Count) { return AllocLargeArray<float>(Count); });
+}
+
 } // namespace
 
+BENCHMARK(FreshPlanesHeap)->Unit(benchmark::kMillisecond);
+BENCHMARK(FreshPlanesLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddBgrRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddPlanes16)->Unit(benchmark::kMillisecond);
 BENCHMARK(UpdateMaximum)->Unit(benchmark::kMillisecond);

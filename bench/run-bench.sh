@@ -17,6 +17,12 @@ maker=$build/tools/MakeBenchSet
 [[ -x $stack && -x $maker ]] || { echo "build first: cmake --preset release && cmake --build --preset release" >&2; exit 1; }
 [[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (apt-get install time)" >&2; exit 1; }
 have() { command -v "$1" >/dev/null 2>&1; }
+# ImageMagick 7 is "magick"; Debian 12's ImageMagick 6 is called by its
+# own name, ahead of whatever else may answer to "convert".
+magick=
+for candidate in magick convert-im6.q16 convert; do
+  if have "$candidate"; then magick=$candidate; break; fi
+done
 
 # name kind width height count
 describe() {
@@ -66,6 +72,8 @@ export -f floor_run
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+declare -A result=()
+echo "# $(date -u +%Y-%m-%d) $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $runs runs each"
 printf '%-4s %-11s %9s %10s %12s\n' set command "wall s" "peak MiB" "velmora ×"
 for set in "${sets[@]}"; do
   make_set "$set"
@@ -75,9 +83,9 @@ for set in "${sets[@]}"; do
   names=(velmora floor)
   cmds=("\"$stack\" -q -f -o \"$out/velmora.tif\" ${files[*]}" "floor_run ${files[*]}")
   if have vips; then names+=(libvips); cmds+=("vips_run \"$out/vips.tif\" ${files[*]}"); fi
-  if have convert; then
+  if [[ -n $magick ]]; then
     names+=(magick)
-    cmds+=("convert ${files[*]} -evaluate-sequence mean -auto-level -depth 16 -define tiff:tile-geometry=256x256 \"$out/magick.tif\"")
+    cmds+=("$magick ${files[*]} -evaluate-sequence mean -auto-level -depth 16 -define tiff:tile-geometry=256x256 \"$out/magick.tif\"")
   fi
   declare -A wall=() peak=()
   for ((r = 0; r <= runs; r++)); do
@@ -93,12 +101,41 @@ for set in "${sets[@]}"; do
   for name in "${names[@]}"; do
     m_wall=$(tr ' ' '\n' <<<"${wall[$name]}" | grep . | median)
     m_peak=$(tr ' ' '\n' <<<"${peak[$name]}" | grep . | median)
+    result[$set:$name]=$m_wall
+    result[$set:$name:peak]=$((m_peak / 1024))
     printf '%-4s %-11s %9.2f %10.0f %12.2f\n' "$set" "$name" "$m_wall" "$((m_peak / 1024))" \
       "$(awk -v a="$v_wall" -v b="$m_wall" 'BEGIN { print a / b }')"
   done
   budget=$(awk -v p=$((w * h)) 'BEGIN { printf "%.0f", (21 * p + 32 * 1048576) / 1048576 }')
+  result[$set:budget]=$budget
+  result[$set:perfile]=$(awk -v a="$v_wall" -v n="$n" 'BEGIN { printf "%.4f", a / n }')
   printf '%-4s %-11s %9s %10s   (%d files of %d x %d; per file %.3f s)\n' "$set" budget "" "$budget" \
-    "$n" "$w" "$h" "$(awk -v a="$v_wall" -v n="$n" 'BEGIN { print a / n }')"
+    "$n" "$w" "$h" "${result[$set:perfile]}"
   rm -rf "$out"
   unset wall peak
 done
+
+# The targets: wall time against each peer, peak memory against the budget,
+# memory and time per file flat from B to B50.
+check() { # label value limit
+  awk -v l="$1" -v v="$2" -v m="$3" 'BEGIN { printf "%-34s %8.3f  limit %8.3f  %s\n", l, v, m, v <= m ? "met" : "NOT met" }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
+echo
+for set in "${sets[@]}"; do
+  v=${result[$set:velmora]}
+  case $set in A) f=3.5 ;; B) f=2.5 ;; *) f= ;; esac
+  [[ -n $f ]] && check "$set velmora / decode floor" "$(ratio "$v" "${result[$set:floor]}")" "$f"
+  [[ -n ${result[$set:libvips]:-} && $set != B50 ]] &&
+    check "$set velmora / libvips" "$(ratio "$v" "${result[$set:libvips]}")" 0.6
+  [[ -n ${result[$set:magick]:-} && ($set == A || $set == B) ]] &&
+    check "$set velmora / ImageMagick" "$(ratio "$v" "${result[$set:magick]}")" 0.25
+  check "$set velmora peak MiB" "${result[$set:velmora:peak]}" "${result[$set:budget]}"
+done
+if [[ -n ${result[B:velmora]:-} && -n ${result[B50:velmora]:-} ]]; then
+  check "B50 / B peak memory" "$(ratio "${result[B50:velmora:peak]}" "${result[B:velmora:peak]}")" 1.05
+  # Linear cost: each of the 40 files more costs no more than a file of B
+  # on average (fixed costs included there).
+  marginal=$(awk -v a="${result[B50:velmora]}" -v b="${result[B:velmora]}" 'BEGIN { print (a - b) / 40 }')
+  check "B50 marginal s/file / B s/file" "$(ratio "$marginal" "${result[B:perfile]}")" 1.05
+fi
