@@ -4,6 +4,7 @@
 #include "StackingRun.h"
 #include "VekExceptions.h"
 #include "VekPlatform.h"
+#include "VelmoraApplication.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -114,7 +115,7 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::Button1Click() {
-  FRun(*this);
+  TVelmoraApplication::Guarded(Button1, [this] { FRun(*this); });
 }
 
 bool TFormMain::OpenFiles(const std::string& InitialDir, int& FilterIndex,

@@ -25,6 +25,21 @@ public:
   // True once quitting has begun; safe to ask from any thread.
   bool QuitRequested() const;
 
+  // Runs the program's own handler for Sender and hands what it throws to
+  // the exception event right here: Qt is built without exception support,
+  // so an exception unwinding through its frames would skip their clean-up
+  // and leak what they hold. notify()'s catch is the last resort.
+  template <class THandler> static void Guarded(QObject* Sender, THandler&& Handler) {
+    try {
+      Handler();
+    } catch (...) {
+      auto* Self = qobject_cast<TVelmoraApplication*>(QCoreApplication::instance());
+      if (!Self)
+        throw;
+      Self->HandleException(Sender);
+    }
+  }
+
 private:
   void AboutToBlock();
   void HandleException(QObject* Receiver);
