@@ -2,6 +2,7 @@
 
 #include "JpegDecoder.h"
 #include "VekExceptions.h"
+#include "VekFileHandle.h"
 #include "VekMemory.h"
 
 #include <algorithm>
@@ -23,21 +24,6 @@ TJpegImage::TJpegImage() : FState(std::make_unique<TState>()) {}
 TJpegImage::~TJpegImage() = default;
 
 namespace {
-
-class TFileHandle {
-public:
-  explicit TFileHandle(int Fd) : FFd(Fd) {}
-  ~TFileHandle() {
-    if (FFd >= 0)
-      close(FFd);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  int Fd() const { return FFd; }
-
-private:
-  int FFd;
-};
 
 [[noreturn]] void RaiseOpenError(const std::string& FileName, int Error) {
   throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(Error));

@@ -1,4 +1,5 @@
 // The log server under load and with an error log it cannot write.
+#include "Sanitizers.h"
 #include "VekAppTestFixture.h"
 
 #include <barrier>
@@ -10,22 +11,6 @@
 namespace {
 
 using TLogServerLoadTest = TAppFixture;
-
-// ThreadSanitizer slows every queue operation down by an order of
-// magnitude; the same load with fewer lines per thread keeps its run short.
-constexpr bool ThreadSanitized() {
-#if defined(__SANITIZE_THREAD__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-  return true;
-#else
-  return false;
-#endif
-#else
-  return false;
-#endif
-}
 
 // Lines per reporter: VELMORA_LOAD_REPORTS when set, else 10000 (2000
 // under ThreadSanitizer).

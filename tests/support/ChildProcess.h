@@ -1,6 +1,8 @@
 #pragma once
 // Work done in a child process, so that resource limits, a kill or a crash
 // hit the child and never the test program itself.
+#include "Sanitizers.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -59,19 +61,3 @@ private:
   std::string FErrorFile;
   std::optional<TChildResult> FResult;
 };
-
-// True in a build with AddressSanitizer, whose shadow memory rules out an
-// address-space limit and whose quarantine makes memory figures meaningless.
-constexpr bool AddressSanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#else
-  return false;
-#endif
-#else
-  return false;
-#endif
-}
