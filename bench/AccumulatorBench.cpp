@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <vector>
 
 namespace {
 
@@ -99,14 +100,30 @@ void ExportPlanes16(benchmark::State& State) {
   Report(State);
 }
 
-// The first touch of three fresh 24-megapixel planes, as the first file of
-// a run pays it: from the general allocator (small pages) and as large
-// blocks (huge pages where the system gives them).
-template <class TMake> void TouchFreshPlanes(benchmark::State& State, TMake Make) {
+// The result as the run writes it: tile by tile into one reused tile.
+void ExportTiles16(benchmark::State& State) {
+  TWorkload& W = Workload();
+  W.Sums.UpdateMaximum();
+  const float Scale = W.Sums.ScaleFor(65535);
+  constexpr int Side = 256;
+  std::vector<uint16_t> Tile(size_t{Side} * Side * 3);
+  for (auto _ : State) {
+    for (int Y0 = 0; Y0 < Height; Y0 += Side)
+      for (int X0 = 0; X0 < Width; X0 += Side)
+        W.Sums.ExportTile16(Scale, X0, Y0, std::min(Side, Width - X0), std::min(Side, Height - Y0),
+                            Tile.data(), size_t{Side} * 3);
+    benchmark::ClobberMemory();
+  }
+  Report(State);
+}
+
+// The first touch of three fresh 24-megapixel sum planes, as the first
+// file of a run pays it.
+void FreshPlanes(benchmark::State& State) {
   const int64_t Count = int64_t{Width} * Height;
   for (auto _ : State) {
     for (int Plane = 0; Plane < 3; ++Plane) {
-      auto Block = Make(Count);
+      TLargeArray<float> Block = AllocLargeArray<float>(Count);
       std::fill_n(Block.get(), Count, 1.0f);
       benchmark::DoNotOptimize(Block.get());
       benchmark::ClobberMemory();
@@ -115,22 +132,14 @@ template <class TMake> void TouchFreshPlanes(benchmark::State& State, TMake Make
   Report(State);
 }
 
-void FreshPlanesHeap(benchmark::State& State) {
-  TouchFreshPlanes(State, [](int64_t Count) { return AllocArray<float>(Count); });
-}
-
-void FreshPlanesLarge(benchmark::State& State) {
-  TouchFreshPlanes(State, [](int64_t Count) { return AllocLargeArray<float>(Count); });
-}
-
 } // namespace
 
-BENCHMARK(FreshPlanesHeap)->Unit(benchmark::kMillisecond);
-BENCHMARK(FreshPlanesLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(FreshPlanes)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddBgrRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddPlanes16)->Unit(benchmark::kMillisecond);
 BENCHMARK(UpdateMaximum)->Unit(benchmark::kMillisecond);
 BENCHMARK(RenderPreviewRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportPlanes16)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExportTiles16)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr size_t HugePage = size_t{2} << 20;
-
 // Under AddressSanitizer the blocks come from the ordinary heap, so that
 // reads and writes past their end are still caught.
 #if defined(__SANITIZE_ADDRESS__)
@@ -33,26 +31,6 @@ void* Mapped(size_t Bytes) {
   return Block == MAP_FAILED ? nullptr : Block;
 }
 
-// A mapping whose start is 2 MiB aligned: one huge page more is mapped
-// and the unaligned head and the unused tail are given back.
-void* MappedAligned(size_t Bytes) {
-  const size_t Length = PageRounded(Bytes);
-  auto* Raw = static_cast<uint8_t*>(Mapped(Length + HugePage));
-  if (!Raw)
-    return nullptr;
-  const uintptr_t Start = (reinterpret_cast<uintptr_t>(Raw) + HugePage - 1) & ~(HugePage - 1);
-  auto* Block = reinterpret_cast<uint8_t*>(Start);
-  if (Block > Raw)
-    munmap(Raw, static_cast<size_t>(Block - Raw));
-  uint8_t* End = Block + Length;
-  uint8_t* RawEnd = Raw + Length + HugePage;
-  if (RawEnd > End)
-    munmap(End, static_cast<size_t>(RawEnd - End));
-  // Only advice: without huge pages the block still works, page by page.
-  madvise(Block, Length, MADV_HUGEPAGE);
-  return Block;
-}
-
 } // namespace
 
 void* detail::AllocLargeBlock(size_t Bytes) {
@@ -64,7 +42,7 @@ void* detail::AllocLargeBlock(size_t Bytes) {
       std::memset(Block, 0, Length);
     return Block;
   }
-  return Length < HugePage ? Mapped(PageRounded(Length)) : MappedAligned(Length);
+  return Mapped(PageRounded(Length));
 }
 
 void detail::FreeLargeBlock(void* Block, size_t Bytes) {

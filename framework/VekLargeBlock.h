@@ -1,9 +1,11 @@
 #pragma once
 // Blocks for the big planes of a run (sums, bitmaps, channel planes). They
-// come straight from the system, 2 MiB aligned and marked for transparent
-// huge pages: touching fresh memory page by page is what a run of large
-// pictures pays most for, and one 2 MiB fault costs far less than 512
-// small ones. A block is zero-filled, as fresh pages from the system are.
+// come straight from the system, zero-filled, and go back to it whole when
+// freed, so a run's memory does not grow with the number of files and the
+// sums need no clearing pass. They are not marked for transparent huge
+// pages: on virtual machines that hand free memory back to the host, huge
+// pages come from blocks the host has taken back, and a run touching them
+// took twice as long (bench/README.md).
 // Sizes are checked as by AllocArray; a refused or failed block raises
 // EOutOfMemory.
 #include "VekMemory.h"

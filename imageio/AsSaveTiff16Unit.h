@@ -3,7 +3,9 @@
 // tiled RGB result written from them.
 #include "Plane16.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <tiffio.h>
 
@@ -30,20 +32,30 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
 TTiffLayout GetTiffLayout(TIFF* Handle);
 
 // The layout routines fill the already allocated planes.
-void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
-                      uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
-void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
-                      uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
-void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
-                     uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                      uint16_t* Blue, bool& Failed, std::string& Message);
+void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                      uint16_t* Blue, bool& Failed, std::string& Message);
+void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                     uint16_t* Blue, bool& Failed, std::string& Message);
 void ReadSeparateStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
                         uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
 void ReadSeparateTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
                        uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
 
 // Writer.
+// Fills Cols x Rows pixels of the tile whose top left pixel is (X0, Y0):
+// red, green and blue samples interleaved, tile rows Stride samples
+// apart. The rest of an edge tile is already zero.
+using TTileSource = std::function<void(uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows,
+                                       uint16_t* Tile, size_t Stride)>;
 void SaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
                 uint32_t Height, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
 void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
                         uint32_t Height, const uint16_t* Red, const uint16_t* Green,
                         const uint16_t* Blue, bool& Failed, std::string& Message);
+// As InternalSaveTiff16, the samples asked tile by tile from Source: a
+// result can be written without planes of its own.
+void InternalSaveTiff16Tiles(const std::string& FileName, TTiffCompression Compression,
+                             uint32_t Width, uint32_t Height, const TTileSource& Source,
+                             bool& Failed, std::string& Message);

@@ -21,30 +21,26 @@ struct TTiffCloser {
 };
 using TTiffHandle = std::unique_ptr<TIFF, TTiffCloser>;
 
-// Red, green and blue of the tile at (X0, Y0) interleaved into Tile, the
-// part outside the picture zero.
-void FillTile(uint16_t* Tile, uint32_t X0, uint32_t Y0, uint32_t Width, uint32_t Height,
-              const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue) {
-  const uint32_t Rows = std::min(TileSide, Height - Y0);
-  const uint32_t Cols = std::min(TileSide, Width - X0);
-  uint16_t* Out = Tile;
-  for (uint32_t Y = Y0; Y < Y0 + Rows; ++Y) {
-    const size_t First = static_cast<size_t>(Y) * Width + X0;
+// Red, green and blue of the planes interleaved into the tile.
+void CopyPlanes(uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile,
+                size_t Stride, uint32_t Width, const uint16_t* Red, const uint16_t* Green,
+                const uint16_t* Blue) {
+  for (uint32_t R = 0; R < Rows; ++R) {
+    const size_t First = static_cast<size_t>(Y0 + R) * Width + X0;
+    uint16_t* Out = Tile + R * Stride;
     for (size_t I = First; I < First + Cols; ++I) {
       *Out++ = Red[I];
       *Out++ = Green[I];
       *Out++ = Blue[I];
     }
-    Out = std::fill_n(Out, (TileSide - Cols) * 3, uint16_t{0});
   }
-  std::fill(Out, Tile + TileSamples, uint16_t{0});
 }
 
 } // namespace
 
-void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                        uint32_t Height, const uint16_t* Red, const uint16_t* Green,
-                        const uint16_t* Blue, bool& Failed, std::string& Message) {
+void InternalSaveTiff16Tiles(const std::string& FileName, TTiffCompression Compression,
+                             uint32_t Width, uint32_t Height, const TTileSource& Source,
+                             bool& Failed, std::string& Message) {
   Failed = false;
   auto Fail = [&](const std::string& Text) {
     Failed = true;
@@ -77,7 +73,12 @@ void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compressio
   uint32_t Number = 0;
   for (uint32_t Y0 = 0;; Y0 += TileSide) {
     for (uint32_t X0 = 0;; X0 += TileSide) {
-      FillTile(Tile.get(), X0, Y0, Width, Height, Red, Green, Blue);
+      const uint32_t Cols = std::min(TileSide, Width - X0);
+      const uint32_t Rows = std::min(TileSide, Height - Y0);
+      // Edge tiles are zero outside the picture.
+      if (Cols < TileSide || Rows < TileSide)
+        std::fill_n(Tile.get(), TileSamples, uint16_t{0});
+      Source(X0, Y0, Cols, Rows, Tile.get(), size_t{TileSide} * 3);
       if (TIFFWriteEncodedTile(Tif, Number++, Tile.get(), TileBytes) == -1)
         return Fail("Unexpected error");
       if (Width - X0 <= TileSide)
@@ -90,6 +91,17 @@ void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compressio
   // file that could not be finished is not reported as written.
   if (!TIFFFlush(Tif))
     return Fail("Unexpected error");
+}
+
+void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
+                        uint32_t Height, const uint16_t* Red, const uint16_t* Green,
+                        const uint16_t* Blue, bool& Failed, std::string& Message) {
+  InternalSaveTiff16Tiles(
+      FileName, Compression, Width, Height,
+      [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
+        CopyPlanes(X0, Y0, Cols, Rows, Tile, Stride, Width, Red, Green, Blue);
+      },
+      Failed, Message);
 }
 
 void SaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,

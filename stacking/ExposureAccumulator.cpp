@@ -129,6 +129,19 @@ void TExposureAccumulator::ExportPlanes16(float Scale, uint16_t* Red, uint16_t* 
   }
 }
 
+void TExposureAccumulator::ExportTile16(float Scale, int X0, int Y0, int Cols, int Rows,
+                                        uint16_t* Tile, size_t Stride) const {
+  for (int R = 0; R < Rows; ++R) {
+    const int64_t First = static_cast<int64_t>(Y0 + R) * Width + X0;
+    uint16_t* Out = Tile + R * Stride;
+    for (int64_t I = First; I < First + Cols; ++I) {
+      *Out++ = static_cast<uint16_t>(Scaled(RedSum[I], Scale));
+      *Out++ = static_cast<uint16_t>(Scaled(GreenSum[I], Scale));
+      *Out++ = static_cast<uint16_t>(Scaled(BlueSum[I], Scale));
+    }
+  }
+}
+
 void TExposureAccumulator::Release() {
   RedSum.reset();
   GreenSum.reset();

@@ -1,9 +1,10 @@
 #pragma once
 // The per-pixel sums of one stacking run: three planes of 32-bit floats,
 // normalised by their common maximum to 8-bit preview rows and to 16-bit
-// output planes.
+// output samples.
 #include "VekLargeBlock.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class TExposureAccumulator {
@@ -23,6 +24,10 @@ public:
   void RenderPreviewRow(int Y, float Scale, uint8_t* Row) const;
   // Writes Width x Height scaled samples of each channel.
   void ExportPlanes16(float Scale, uint16_t* Red, uint16_t* Green, uint16_t* Blue) const;
+  // The same samples for Cols x Rows pixels from (X0, Y0), red, green and
+  // blue interleaved, rows Stride samples apart: a tile of the output.
+  void ExportTile16(float Scale, int X0, int Y0, int Cols, int Rows, uint16_t* Tile,
+                    size_t Stride) const;
   // Frees whichever planes exist.
   void Release();
 

@@ -11,12 +11,11 @@ std::string PartialFileName(const std::string& FileName) {
 }
 
 void SaveTiff16Replacing(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                         uint32_t Height, const uint16_t* Red, const uint16_t* Green,
-                         const uint16_t* Blue) {
+                         uint32_t Height, const TTileSource& Source) {
   const std::string Partial = PartialFileName(FileName);
   bool Failed = false;
   std::string Message;
-  InternalSaveTiff16(Partial, Compression, Width, Height, Red, Green, Blue, Failed, Message);
+  InternalSaveTiff16Tiles(Partial, Compression, Width, Height, Source, Failed, Message);
   if (!Failed && std::rename(Partial.c_str(), FileName.c_str()) != 0) {
     Failed = true;
     Message = "Unable to create output TIFF file '" + FileName + "'";

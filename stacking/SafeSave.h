@@ -10,8 +10,7 @@
 // next save of the same name.
 std::string PartialFileName(const std::string& FileName);
 
-// As SaveTiff16; on failure FileName is untouched, the partial file is
-// removed and the message names FileName.
+// As SaveTiff16 with the samples from Source; on failure FileName is
+// untouched, the partial file is removed and the message names FileName.
 void SaveTiff16Replacing(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                         uint32_t Height, const uint16_t* Red, const uint16_t* Green,
-                         const uint16_t* Blue);
+                         uint32_t Height, const TTileSource& Source);

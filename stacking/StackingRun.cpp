@@ -104,14 +104,18 @@ bool IsJpegName(const std::string& FileName) {
 }
 
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName) {
-  TPlane16 Red = AllocPlane16(Sums.Width, Sums.Height);
-  TPlane16 Green = AllocPlane16(Sums.Width, Sums.Height);
-  TPlane16 Blue = AllocPlane16(Sums.Width, Sums.Height);
   TBusyCursor Busy(Host);
   const float Scale = Sums.ScaleFor(65535);
-  Sums.ExportPlanes16(Scale, Red.get(), Green.get(), Blue.get());
-  SaveTiff16Replacing(FileName, Host.Compression(), static_cast<uint32_t>(Sums.Width),
-                      static_cast<uint32_t>(Sums.Height), Red.get(), Green.get(), Blue.get());
+  // The sums are scaled straight into the writer's tiles: output planes
+  // would be 6 bytes per pixel of fresh memory, the slowest thing a run
+  // touches.
+  SaveTiff16Replacing(
+      FileName, Host.Compression(), static_cast<uint32_t>(Sums.Width),
+      static_cast<uint32_t>(Sums.Height),
+      [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
+        Sums.ExportTile16(Scale, static_cast<int>(X0), static_cast<int>(Y0), static_cast<int>(Cols),
+                          static_cast<int>(Rows), Tile, Stride);
+      });
 }
 
 } // namespace
@@ -146,7 +150,7 @@ void RunStacking(TRunHost& Host) {
     }
   }
   // The window keeps its own copy of the picture; the bitmaps' memory is
-  // given back before the output planes are taken.
+  // given back before the result is written.
   Jpeg.Release();
   if (!Sums.Allocated)
     throw Exception("Keine der gewählten Dateien konnte gelesen werden");

@@ -7,7 +7,7 @@
 namespace {
 
 TEST(VekLargeBlock, BlocksAreZeroFilledWritableAndKnowTheirSize) {
-  // One block below and one above the size that is mapped for huge pages.
+  // Empty, smaller than a page, and a few megabytes.
   for (int64_t Count : {int64_t{0}, int64_t{1}, int64_t{1000}, int64_t{3} << 20}) {
     SCOPED_TRACE(Count);
     TLargeArray<uint16_t> Block = AllocLargeArray<uint16_t>(Count);

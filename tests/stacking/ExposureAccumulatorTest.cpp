@@ -152,6 +152,37 @@ TEST(ExposureAccumulator, ChannelsLandInTheirPlanes) {
             (std::vector<uint8_t>{10, 20, 30, 47, 50, 60}));
 }
 
+TEST(ExposureAccumulator, TileExportMatchesThePlanesInterleaved) {
+  TExposureAccumulator Sums;
+  Sums.Allocate(5, 3);
+  for (int I = 0; I < 15; ++I) {
+    Sums.RedSum[I] = 1000.5f * I;
+    Sums.GreenSum[I] = 3.25f * I + 1;
+    Sums.BlueSum[I] = 70000.0f - 7 * I;
+  }
+  Sums.UpdateMaximum();
+  const float Scale = Sums.ScaleFor(65535);
+  const TOutput Planes = Export(Sums, Scale);
+  // Columns 3..4 of rows 1..2 into a tile of rows 4 pixels wide.
+  constexpr size_t Stride = 12;
+  std::vector<uint16_t> Tile(2 * Stride, 0xBEEF);
+  Sums.ExportTile16(Scale, 3, 1, 2, 2, Tile.data(), Stride);
+  for (size_t R = 0; R < 2; ++R) {
+    for (size_t C = 0; C < 4; ++C) {
+      const uint16_t* Pixel = &Tile[R * Stride + C * 3];
+      SCOPED_TRACE(testing::Message() << "row " << R << " column " << C);
+      if (C >= 2) {
+        EXPECT_EQ(Pixel[0], 0xBEEF); // beyond Cols: untouched
+        continue;
+      }
+      const size_t I = (1 + R) * 5 + 3 + C;
+      EXPECT_EQ(Pixel[0], Planes.Red[I]);
+      EXPECT_EQ(Pixel[1], Planes.Green[I]);
+      EXPECT_EQ(Pixel[2], Planes.Blue[I]);
+    }
+  }
+}
+
 TEST(ExposureAccumulator, SumsAbove2To24AreRounded) {
   TExposureAccumulator Sums;
   Sums.Allocate(1, 1);
