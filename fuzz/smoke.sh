@@ -3,6 +3,7 @@
 # a while (60 seconds each by default); fails on the first crash, leak,
 # hang or property violation and keeps the input in build/fuzz/artifacts.
 # Usage: fuzz/smoke.sh [seconds per target] [target ...]
+# FUZZ_RUNS=N also ends each target after N executions (long runs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -47,7 +48,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   # Absolute paths: the stack target's application object changes the
   # current folder at start-up.
-  if ! nice -n 19 "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=2048 \
+  if ! nice -n 19 "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -runs="${FUZZ_RUNS:--1}" -rss_limit_mb=2048 \
     -max_len="$(max_len "$target")" -timeout=25 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$target-" $(dict_of "$target") \
     "$corpus" "$build/seeds/$target" >"$log" 2>&1; then
