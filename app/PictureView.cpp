@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <utility>
+
 TPictureView::TPictureView(QWidget* Parent) : QWidget(Parent) {
   // Only the drawn rectangle changes between paints; the rest is the
   // window's white, painted by Qt before paintEvent.
@@ -13,6 +15,10 @@ TPictureView::TPictureView(QWidget* Parent) : QWidget(Parent) {
 void TPictureView::SetPicture(const QImage& Picture) {
   FPicture = Picture;
   update();
+}
+
+QImage TPictureView::TakePicture() {
+  return std::exchange(FPicture, QImage());
 }
 
 QRect TPictureView::DrawnRect() const {

@@ -11,6 +11,9 @@ public:
   explicit TPictureView(QWidget* Parent = nullptr);
 
   void SetPicture(const QImage& Picture);
+  // Hands the picture over and holds none, so that its memory can be
+  // filled again without a copy.
+  QImage TakePicture();
   const QImage& Picture() const { return FPicture; }
   // Where the picture lands in the control's current size.
   QRect DrawnRect() const;

@@ -16,6 +16,9 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <cstring>
+#include <utility>
+
 namespace {
 
 // Qt matches file patterns case-sensitively on Linux; the brackets let
@@ -180,16 +183,29 @@ void TFormMain::SetInfo(const std::string& Text) {
 }
 
 void TFormMain::ShowPicture(const TBitmap24& Bitmap) {
-  QImage Copy;
-  if (Bitmap.Width() > 0 && Bitmap.Height() > 0) {
-    // The rows are B,G,R bytes with padding, which Qt reads as they are.
-    const QImage View(Bitmap.Row(0), Bitmap.Width(), Bitmap.Height(),
-                      static_cast<qsizetype>(Bitmap.Stride()), QImage::Format_BGR888);
-    Copy = View.copy();
-    if (Copy.isNull()) {
+  const int Width = Bitmap.Width();
+  const int Height = Bitmap.Height();
+  if (Width <= 0 || Height <= 0) {
+    Picture->SetPicture(QImage());
+    Picture->repaint();
+    return;
+  }
+  // The rows are B,G,R bytes, which Qt reads as they are. They go into the
+  // memory of the picture shown before when its size fits: a fresh image
+  // per file costs more than the copy itself.
+  QImage Copy = Picture->TakePicture();
+  if (Copy.size() != QSize(Width, Height) || Copy.format() != QImage::Format_BGR888) {
+    QImage Fresh(Width, Height, QImage::Format_BGR888);
+    if (Fresh.isNull()) {
+      // The picture shown so far stays.
+      Picture->SetPicture(Copy);
       throw EOutOfMemory();
     }
+    Copy = std::move(Fresh);
   }
+  const size_t RowBytes = static_cast<size_t>(Width) * 3;
+  for (int Y = 0; Y < Height; ++Y)
+    std::memcpy(Copy.scanLine(Y), Bitmap.Row(Y), RowBytes);
   Picture->SetPicture(Copy);
   Picture->repaint();
 }
