@@ -101,6 +101,13 @@ float TExposureAccumulator::UpdateMaximum() {
   return Maximum;
 }
 
+float TExposureAccumulator::RowMaximum(int Y, float Result) const {
+  const int64_t First = static_cast<int64_t>(Y) * Width;
+  for (const float* Plane : {RedSum.get(), GreenSum.get(), BlueSum.get()})
+    Result = PlaneMaximum(Plane + First, Width, Result);
+  return Result;
+}
+
 float TExposureAccumulator::ScaleFor(float Target) {
   if (!(Maximum >= 1))
     Maximum = 1;

@@ -18,6 +18,10 @@ public:
   void AddPlanes16(const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
   // The largest sum over all three planes, computed afresh.
   float UpdateMaximum();
+  // The larger of Result and the largest sum of row Y, by the same rule:
+  // taken right after the row's addition, while the row is still in the
+  // cache, it saves UpdateMaximum's pass over the planes.
+  float RowMaximum(int Y, float Result) const;
   // Target / Maximum as a 32-bit float, Maximum first clamped to at least 1.
   float ScaleFor(float Target);
   // Writes Width pixels of blue, green, red bytes from row Y.

@@ -56,8 +56,13 @@ void AddJpeg(TExposureAccumulator& Sums, TJpegAhead& Jpeg, const std::string& Fi
   const TBitmap24& Work = Jpeg.Load(FileName, Next);
   CheckSize(Sums, FileName, Work.Width(), Work.Height());
   Sums.Allocate(Work.Width(), Work.Height());
-  for (int Y = 0; Y < Sums.Height; ++Y)
+  // The new maximum is taken row by row as the rows are added.
+  float Maximum = 0;
+  for (int Y = 0; Y < Sums.Height; ++Y) {
     Sums.AddBgrRow(Y, Work.Row(Y));
+    Maximum = Sums.RowMaximum(Y, Maximum);
+  }
+  Sums.Maximum = Maximum;
 }
 
 void AddTiff(TExposureAccumulator& Sums, const std::string& FileName) {
@@ -68,10 +73,11 @@ void AddTiff(TExposureAccumulator& Sums, const std::string& FileName) {
   CheckSize(Sums, FileName, Width, Height);
   Sums.Allocate(static_cast<int>(Width), static_cast<int>(Height));
   Sums.AddPlanes16(Red.get(), Green.get(), Blue.get());
+  Sums.UpdateMaximum();
 }
 
+// The maximum is that of the sums with the file just added.
 void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work) {
-  Sums.UpdateMaximum();
   const float Scale = Sums.ScaleFor(255);
   if (!Host.ShowsPicture())
     return;

@@ -113,6 +113,24 @@ TEST(ExposureAccumulator, MaximumIsCommonToAllChannels) {
   EXPECT_EQ(Sums.UpdateMaximum(), 900.0f);
 }
 
+TEST(ExposureAccumulator, RowMaximaGiveTheMaximumOfThePlanes) {
+  TExposureAccumulator Sums;
+  Sums.Allocate(37, 3); // wider than the vector loop, with a remainder
+  for (int I = 0; I < 37 * 3; ++I) {
+    Sums.RedSum[I] = static_cast<float>((I * 37) % 101);
+    Sums.GreenSum[I] = static_cast<float>((I * 53) % 97);
+    Sums.BlueSum[I] = static_cast<float>((I * 29) % 89);
+  }
+  Sums.GreenSum[2 * 37 + 36] = 250.5f; // last pixel of the last row
+  float Rows = 0;
+  for (int Y = 0; Y < 3; ++Y)
+    Rows = Sums.RowMaximum(Y, Rows);
+  EXPECT_EQ(Rows, 250.5f);
+  EXPECT_EQ(Sums.UpdateMaximum(), Rows);
+  EXPECT_EQ(Sums.RowMaximum(0, 1000.0f), 1000.0f); // Result is kept when larger
+  EXPECT_EQ(Sums.RowMaximum(0, 0.0f), 100.0f);
+}
+
 TEST(ExposureAccumulator, SecondAllocateChangesNothing) {
   TExposureAccumulator Sums;
   Sums.Allocate(2, 1);
