@@ -5,6 +5,7 @@
 # tools only). Commands alternate; each runs once to warm up, then RUNS
 # times; medians of wall time and peak memory, then the targets checked.
 #   bench/run-bench.sh [SET...]     sets: A B C B50 (default A B C B50)
+# With set A and the window built, the preview's cost in the window too.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build/release}
@@ -144,4 +145,15 @@ if [[ -n ${result[B:velmora]:-} && -n ${result[B50:velmora]:-} ]]; then
   # on average (fixed costs included there).
   marginal=$(awk -v a="${result[B50:velmora]}" -v b="${result[B:velmora]}" 'BEGIN { print (a - b) / 40 }')
   check "B50 marginal s/file / B s/file" "$(ratio "$marginal" "${result[B:perfile]}")" 1.05
+fi
+
+# The window's preview on set A: the real main window hosting the run
+# against the same run with no picture.
+window=$build/bench/WindowBench
+if [[ -x $window && -n ${result[A:velmora]:-} ]]; then
+  out=$(mktemp -d)
+  echo
+  echo "window preview, set A: $(QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} RUNS=$runs \
+    "$window" "$out/window.tif" "$data/A"/exposure* 2>/dev/null)"
+  rm -rf "$out"
 fi
