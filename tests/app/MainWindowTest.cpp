@@ -129,6 +129,20 @@ TEST(MainWindow, ShowPictureShowsBlueGreenRedBytesAsTheirColours) {
   EXPECT_EQ(Drawn.pixelColor(414, 275), QColor(250, 100, 10));
   EXPECT_EQ(Drawn.pixelColor(416, 276), QColor(250, 101, 12));
   EXPECT_EQ(Drawn.pixelColor(413, 275), QColor(Qt::white));
+
+  // The next preview of the same size is copied into the picture's own
+  // memory; a copy of the picture someone still holds keeps its colours.
+  const QImage Held = Shown0;
+  Bitmap.Row(1)[3] = 77;
+  Shown.Form.ShowPicture(Bitmap);
+  EXPECT_EQ(Shown.Form.Picture->Picture().pixelColor(0, 0), QColor(0, 100, 10));
+  EXPECT_EQ(Shown.Form.Picture->Picture().pixelColor(1, 1), QColor(250, 101, 77));
+  EXPECT_EQ(Held.pixelColor(0, 0), QColor(250, 100, 10));
+  EXPECT_EQ(Held.pixelColor(1, 1), QColor(250, 101, 11));
+  // Another size gets a picture of its own size.
+  Bitmap.SetSize(2, 5);
+  Shown.Form.ShowPicture(Bitmap);
+  EXPECT_EQ(Shown.Form.Picture->Picture().size(), QSize(2, 5));
 }
 
 TEST(MainWindow, LargePreviewIsScaledDownByTheDisplayRule) {
