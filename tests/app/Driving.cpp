@@ -42,8 +42,20 @@ void TDialogScript::Look() {
   }
   FLast = Modal;
   if (FNext < FAnswers.size()) {
+    const QPointer<QWidget> Answered = Modal;
     FAnswers[FNext++](*Modal);
-  } else if (auto* Dialog = qobject_cast<QDialog*>(Modal)) {
+    // An answer that left its dialog open (a failed assertion, a refused
+    // accept) would wait for a person: the dialog is cancelled instead.
+    if (Answered && Answered->isVisible()) {
+      Cancel(*Answered);
+    }
+  } else {
+    Cancel(*Modal);
+  }
+}
+
+void TDialogScript::Cancel(QWidget& Modal) {
+  if (auto* Dialog = qobject_cast<QDialog*>(&Modal)) {
     ++FUnexpected;
     Dialog->reject();
   }

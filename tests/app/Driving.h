@@ -22,8 +22,8 @@ struct TFrameworkSession {
 };
 
 // Each answer gets the next modal dialog that opens. A dialog beyond the
-// script is cancelled and counted, so that a wrong run ends instead of
-// waiting for a person.
+// script, or one its answer left open, is cancelled and counted, so that a
+// wrong run ends instead of waiting for a person.
 class TDialogScript {
 public:
   using TAnswer = std::function<void(QWidget& Dialog)>;
@@ -34,6 +34,7 @@ public:
 
 private:
   void Look();
+  void Cancel(QWidget& Modal);
 
   std::vector<TAnswer> FAnswers;
   size_t FNext = 0;
