@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the window need.
+# Installs the Debian packages the build, the tests and the window need,
+# and any further packages named as arguments (CI's own tools).
 # Does nothing (not even apt-get update) when all of them are present.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   qt6-base-dev
   xvfb xauth
   libjpeg-turbo-progs libtiff-tools
+  "$@"
 )
 
 missing=()
