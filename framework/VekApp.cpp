@@ -3,6 +3,7 @@
 #include "VekExceptions.h"
 #include "VekList.h"
 #include "VekLogServer.h"
+#include "VekUserFolders.h"
 
 #include <array>
 #include <climits>
@@ -43,7 +44,7 @@ std::string FormatLogTime(TDateTime Time) {
 
 TVekApp::TVekApp() {
   try {
-    ErrorFileName = std::filesystem::absolute("Errors.Txt").string();
+    ErrorFileName = detail::ErrorLogFolder(std::filesystem::current_path().string()) + "Errors.Txt";
     MaxErrorFileSize = 10000000;
     ComputerName = MachineName();
     AlwaysShowErrors = false;
@@ -87,7 +88,7 @@ void TVekApp::SetIniFile(const std::string& Name) {
     else if (HasChar(NewName, '/') || HasChar(NewName, '\\') || HasChar(NewName, ':'))
       IniFileName = NewName;
     else
-      IniFileName = AppPath() + NewName;
+      IniFileName = detail::SettingsFolder(AppPath()) + NewName;
   } catch (...) {
     ReportError("App.SetIniFile", "");
   }
