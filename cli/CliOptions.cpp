@@ -49,6 +49,8 @@ bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
       OptionsEnded = true;
     } else if (Arg == "-h" || Arg == "--help") {
       Options.Help = true;
+    } else if (Arg == "--version") {
+      Options.Version = true;
     } else if (Arg == "-f" || Arg == "--force") {
       Options.Force = true;
     } else if (Arg == "-q" || Arg == "--quiet") {
@@ -70,7 +72,7 @@ bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
       return false;
     }
   }
-  if (Options.Help)
+  if (Options.Help || Options.Version)
     return true;
   if (!HaveOutput) {
     Error = "the output file is missing (-o OUTPUT)";
@@ -83,8 +85,13 @@ bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
   return true;
 }
 
+std::string CliVersion() {
+  return "velmora-stack " VELMORA_VERSION "\n";
+}
+
 std::string CliUsage() {
-  return "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate] [-q|--quiet]\n"
+  return CliVersion() + "\n" +
+         "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate] [-q|--quiet]\n"
          "                     -o OUTPUT INPUT INPUT...\n"
          "\n"
          "Adds two or more exposures of one scene (JPEG files of one size) pixel by pixel\n"
@@ -97,6 +104,7 @@ std::string CliUsage() {
          "  -c, --compression C   none (default), lzw or deflate\n"
          "  -q, --quiet           no progress lines\n"
          "  -h, --help            this text\n"
+         "      --version         the program's name and version\n"
          "\n"
          "Exit status: 0 done, 1 the run failed, 2 wrong usage.\n";
 }

@@ -9,6 +9,7 @@ struct TCliOptions {
   bool Force = false;
   bool Quiet = false;
   bool Help = false;
+  bool Version = false;
   TTiffCompression Compression = tcNone;
   std::string Output;
   std::vector<std::string> Inputs;
@@ -19,4 +20,6 @@ struct TCliOptions {
 bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
                      std::string& Error);
 
+// The first line names the program and its version, as --version does.
 std::string CliUsage();
+std::string CliVersion();

@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
     std::cout << CliUsage();
     return 0;
   }
+  if (Options.Version) {
+    std::cout << CliVersion();
+    return 0;
+  }
   Options.Output = Absolute(Options.Output);
   for (std::string& Input : Options.Inputs)
     Input = Absolute(Input);

@@ -152,6 +152,21 @@ TEST_F(VelmoraStack, WrongUsageExitsWithTwo) {
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
 }
 
+TEST_F(VelmoraStack, VersionIsPrintedAloneAndHeadsTheHelp) {
+  const std::string Expected = "velmora-stack " VELMORA_VERSION "\n";
+  for (const std::vector<std::string>& Args :
+       {std::vector<std::string>{"--version"}, {"--version", "-o", Dir.File("out.tif"), "x.jpg"}}) {
+    const TRun Version = Run(Args);
+    EXPECT_EQ(Version.Status, 0);
+    EXPECT_EQ(Version.Out, Expected);
+    EXPECT_EQ(Version.Err, "");
+  }
+  const TRun Help = Run({"--help"});
+  EXPECT_EQ(Help.Out.substr(0, Help.Out.find('\n') + 1), Expected);
+  EXPECT_NE(Help.Out.find("--version"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
+}
+
 TEST_F(VelmoraStack, SizeMismatchEndsTheRun) {
   const std::string A = Exposure("a.jpg", 64, 48, 50), B = Exposure("b.jpg", 32, 48, 60);
   const TRun Mismatch = Run({"-o", Dir.File("out.tif"), A, B});
