@@ -1,10 +1,10 @@
 #include "CliStack.h"
 
-#include "FileNames.h"
 #include "RunHost.h"
 #include "StackingRun.h"
 #include "VekApp.h"
 #include "VekExceptions.h"
+#include "VekFileNames.h"
 #include "VekUtil.h"
 
 #include <filesystem>
@@ -46,18 +46,10 @@ public:
   }
   void ShowMessage(const std::string& Text) override { std::cerr << Text << "\n"; }
   bool Confirm(const std::string&) override { return FOptions.Force; }
-  void SetInfo(const std::string& Text) override {
-    const std::string Prefix = "Processing ";
-    if (!FProgress || Text.rfind(Prefix, 0) != 0)
-      return;
-    // The label names the file without its folder; find it among the
-    // inputs still ahead to number it.
-    while (FNext < FOptions.Inputs.size() &&
-           ExtractFileName(FOptions.Inputs[FNext]) != Text.substr(Prefix.size()))
-      ++FNext;
-    std::cerr << "[" << FNext + 1 << "/" << FOptions.Inputs.size() << "] "
-              << (FNext < FOptions.Inputs.size() ? FOptions.Inputs[FNext] : Text) << "\n";
-    ++FNext;
+  void SetInfo(const std::string&) override {}
+  void StartFile(int Index, int Count, const std::string& FileName) override {
+    if (FProgress)
+      std::cerr << "[" << Index << "/" << Count << "] " << FileName << "\n";
   }
   void ShowPicture(const TBitmap24&) override {}
   bool ShowsPicture() const override { return false; }
@@ -70,7 +62,6 @@ private:
   const TCliOptions& FOptions;
   const std::string FOutput;
   const bool FProgress;
-  size_t FNext = 0;
   int FCursor = crDefault;
 };
 

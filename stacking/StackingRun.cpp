@@ -2,11 +2,11 @@
 
 #include "AsSaveTiff16Unit.h"
 #include "ExposureAccumulator.h"
-#include "FileNames.h"
 #include "JpegAhead.h"
 #include "SafeSave.h"
 #include "VekApp.h"
 #include "VekExceptions.h"
+#include "VekFileNames.h"
 #include "VekPlatform.h"
 #include "VekUtil.h"
 
@@ -149,6 +149,7 @@ void RunStacking(TRunHost& Host) {
       Current = Files[I];
       if (!FileReadable(Current))
         continue;
+      Host.StartFile(static_cast<int>(I) + 1, static_cast<int>(Files.size()), Current);
       const bool AheadUseful =
           I + 1 < Files.size() && IsJpegName(Files[I + 1]) && FileReadable(Files[I + 1]);
       ProcessFile(Host, Sums, Jpeg, Current, AheadUseful ? Files[I + 1] : std::string(),

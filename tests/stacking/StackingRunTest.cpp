@@ -12,6 +12,7 @@
 #include "VekExceptions.h"
 #include "VekUtil.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -80,11 +81,11 @@ TEST_F(StackingRun, TwoSmallJpegsGivePreviewAndOutputOfTheirSize) {
   RunStacking(Host);
 
   EXPECT_EQ(Host.Calls("picture"), (std::vector<std::string>{"picture 4x2", "picture 4x2"}));
-  EXPECT_EQ(Host.Calls("info"), (std::vector<std::string>{"info Processing a.jpg",
-                                                          "info Processing b.jpg",
-                                                          "info SAVING out.tif", "info READY"}));
-  EXPECT_EQ(Host.Calls("save"), std::vector<std::string>{"save " + Dir.Path().string() + "/ " +
-                                                         Dir.File("b.tif")});
+  EXPECT_EQ(Host.Calls("info"),
+            (std::vector<std::string>{"info Processing a.jpg", "info Processing b.jpg",
+                                      "info SAVING out.tif", "info READY"}));
+  EXPECT_EQ(Host.Calls("save"),
+            std::vector<std::string>{"save " + Dir.Path().string() + "/ " + Dir.File("b.tif")});
   EXPECT_EQ(Host.CurrentCursor, crDefault);
 
   // The output is exactly the accumulator's arithmetic over the decoded
@@ -141,14 +142,20 @@ TEST_F(StackingRun, UnreadableFilesAreSkippedAndTheLastNameIsProposed) {
   RunStacking(Host);
   EXPECT_EQ(Host.Calls("info"), (std::vector<std::string>{"info Processing a.jpg",
                                                           "info Processing c.jpg", "info READY"}));
-  EXPECT_EQ(Host.Calls("save"), std::vector<std::string>{"save " + Dir.Path().string() + "/ " +
-                                                         Dir.File("c.tif")});
+  // The host is told each file it starts, numbered among all picked, as
+  // data and before the label names it.
+  EXPECT_EQ(Host.Calls("start"), (std::vector<std::string>{"start 1/3 " + A, "start 3/3 " + C}));
+  const auto Start = std::find(Host.Log.begin(), Host.Log.end(), "start 3/3 " + C);
+  ASSERT_NE(Start, Host.Log.end());
+  EXPECT_EQ(*std::next(Start), "info Processing c.jpg");
+  EXPECT_EQ(Host.Calls("save"),
+            std::vector<std::string>{"save " + Dir.Path().string() + "/ " + Dir.File("c.tif")});
 
   Host.Log.clear();
   Pick({A, C, Dir.File("last.JPG")});
   RunStacking(Host);
-  EXPECT_EQ(Host.Calls("save"), std::vector<std::string>{"save " + Dir.Path().string() + "/ " +
-                                                         Dir.File("last.tif")});
+  EXPECT_EQ(Host.Calls("save"),
+            std::vector<std::string>{"save " + Dir.Path().string() + "/ " + Dir.File("last.tif")});
 }
 
 TEST_F(StackingRun, NoReadableFileEndsBeforeTheSaveDialog) {
@@ -186,9 +193,9 @@ TEST_F(StackingRun, OverwriteAsksAndKeepsTheOldFileWhenDeclined) {
   Host.SaveAnswer = Result;
   Host.ConfirmAnswer = false;
   EXPECT_THROW(RunStacking(Host), EAbort);
-  EXPECT_EQ(Host.Calls("confirm"), std::vector<std::string>{
-                                       "confirm Soll die Datei \r\n'" + Result +
-                                       "'\r\nwirklich überschrieben werden? "});
+  EXPECT_EQ(Host.Calls("confirm"),
+            std::vector<std::string>{"confirm Soll die Datei \r\n'" + Result +
+                                     "'\r\nwirklich überschrieben werden? "});
   EXPECT_EQ(Host.Info, "SAVING result.tif");
   EXPECT_EQ(ReadBytes(Result), "old");
 

@@ -1,4 +1,4 @@
-#include "FileNames.h"
+#include "VekFileNames.h"
 
 namespace {
 
@@ -30,4 +30,9 @@ std::string ExtractFileExt(const std::string& FileName) {
 
 std::string ChangeFileExt(const std::string& FileName, const std::string& Ext) {
   return FileName.substr(0, ExtStart(FileName)) + Ext;
+}
+
+std::string FolderOf(const std::string& FileName) {
+  const std::string Folder = ExtractFilePath(FileName);
+  return Folder.empty() ? "." : Folder;
 }
