@@ -2,6 +2,7 @@
 // be opened yields 0, the default or no action.
 #include "VekExceptions.h"
 #include "VekFileHandle.h"
+#include "VekReplaceFile.h"
 #include "VekUtil.h"
 
 #include <algorithm>
@@ -23,19 +24,6 @@ TFileHandle OpenForReading(const std::string& FileName) {
   if (File.IsOpen() && (::fstat(File.Fd(), &Info) != 0 || S_ISDIR(Info.st_mode)))
     return TFileHandle(-1);
   return File;
-}
-
-bool WriteAll(int Fd, const char* Data, size_t Count) {
-  while (Count > 0) {
-    const ssize_t Written = ::write(Fd, Data, Count);
-    if (Written < 0 && errno == EINTR)
-      continue;
-    if (Written <= 0)
-      return false;
-    Data += Written;
-    Count -= static_cast<size_t>(Written);
-  }
-  return true;
 }
 
 } // namespace
@@ -96,7 +84,7 @@ void WriteFileText(const std::string& FileName, const std::string& Text) {
     return;
   TFileHandle File(::open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (File.IsOpen())
-    WriteAll(File.Fd(), Text.data(), Text.size());
+    WriteAll(File.Fd(), Text);
 }
 
 void CutFileToTail(const std::string& FileName, int64_t Keep) {
@@ -107,7 +95,13 @@ void CutFileToTail(const std::string& FileName, int64_t Keep) {
   // start when the text is shorter); the kept part begins behind it.
   const int64_t Start = std::max<int64_t>(static_cast<int64_t>(Text.size()) - Keep, 1);
   const size_t LineFeed = Text.find('\n', static_cast<size_t>(Start - 1));
-  WriteFileText(FileName, LineFeed == std::string::npos ? Text : Text.substr(LineFeed + 1));
+  // Nothing to cut, or nothing left behind the line feed: the file stays.
+  if (LineFeed == std::string::npos || LineFeed + 1 == Text.size())
+    return;
+  const std::string Tail = Text.substr(LineFeed + 1);
+  ReplaceFileDurably(
+      FileName, [&](const std::string&, int Fd) { return WriteAll(Fd, Tail); },
+      TReplaceMode::KeepMode);
 }
 
 bool DirExists(const std::string& Path) {

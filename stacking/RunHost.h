@@ -28,6 +28,10 @@ public:
   virtual bool Confirm(const std::string& Text) = 0;
   // The status label: set and repainted at once.
   virtual void SetInfo(const std::string& Text) = 0;
+  // The run starts on file Index (1-based) of the Count picked, FileName
+  // as picked, before the label names it; an unreadable file passed over
+  // is not told. The window shows its progress in the label alone.
+  virtual void StartFile(int /*Index*/, int /*Count*/, const std::string& /*FileName*/) {}
   // The picture control takes a copy of Bitmap and is repainted at once.
   virtual void ShowPicture(const TBitmap24& Bitmap) = 0;
   // False for a host that shows no picture: the run then neither renders

@@ -9,9 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -48,6 +52,49 @@ protected:
     Result.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
     Result.Out = ReadBytes(Dir.File("stdout"));
     Result.Err = ReadBytes(Dir.File("stderr"));
+    return Result;
+  }
+
+  // The program with its stderr on a terminal, as a user starts it: the
+  // terminal's text (line ends as CR LF) and the exit status.
+  TRun RunOnTerminal(const std::vector<std::string>& Args) {
+    const char* Program = std::getenv("VELMORA_STACK");
+    EXPECT_NE(Program, nullptr) << "VELMORA_STACK names the program under test";
+    std::vector<std::string> Words = {Program ? Program : "velmora-stack"};
+    Words.insert(Words.end(), Args.begin(), Args.end());
+    std::vector<char*> Argv;
+    for (std::string& Word : Words)
+      Argv.push_back(Word.data());
+    Argv.push_back(nullptr);
+    int Master = -1, Slave = -1;
+    TRun Result;
+    if (openpty(&Master, &Slave, nullptr, nullptr, nullptr) != 0) {
+      ADD_FAILURE() << "no terminal";
+      return Result;
+    }
+    const pid_t Child = fork();
+    if (Child == 0) {
+      const int Null = open("/dev/null", O_RDWR);
+      dup2(Null, STDIN_FILENO);
+      dup2(Null, STDOUT_FILENO);
+      dup2(Slave, STDERR_FILENO);
+      execv(Argv[0], Argv.data());
+      _exit(127);
+    }
+    close(Slave);
+    char Buffer[4096];
+    for (;;) {
+      const ssize_t Got = read(Master, Buffer, sizeof Buffer);
+      if (Got < 0 && errno == EINTR)
+        continue;
+      if (Got <= 0) // EIO once the child has closed the terminal
+        break;
+      Result.Err.append(Buffer, static_cast<size_t>(Got));
+    }
+    close(Master);
+    int Raw = 0;
+    waitpid(Child, &Raw, 0);
+    Result.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
     return Result;
   }
 
@@ -219,6 +266,22 @@ TEST_F(VelmoraStack, UnreadableInputsAreSkipped) {
   const TRun Broken = Run({"-o", Dir.File("broken.tif"), A, Dir.File("broken.jpg")});
   EXPECT_EQ(Broken.Status, 1);
   EXPECT_EQ(Broken.Err, "JPEG error #53\n");
+}
+
+TEST_F(VelmoraStack, ProgressOnATerminalNumbersEveryInput) {
+  const std::string A = Exposure("a.jpg", 20, 10, 50), C = Exposure("c.jpg", 20, 10, 90);
+  // Two inputs of one name in different folders are told apart.
+  std::filesystem::create_directory(Dir.File("sub"));
+  const std::string D = Exposure("sub/a.jpg", 20, 10, 70);
+  const std::string Gone = Dir.File("gone.jpg");
+  const TRun Shown = RunOnTerminal({"-o", Dir.File("out.tif"), A, Gone, C, D});
+  ASSERT_EQ(Shown.Status, 0) << Shown.Err;
+  EXPECT_EQ(Shown.Err, "velmora-stack: '" + Gone + "' cannot be opened, skipped\r\n[1/4] " + A +
+                           "\r\n[3/4] " + C + "\r\n[4/4] " + D + "\r\n");
+
+  const TRun Quiet = RunOnTerminal({"-q", "-f", "-o", Dir.File("out.tif"), A, C});
+  ASSERT_EQ(Quiet.Status, 0) << Quiet.Err;
+  EXPECT_EQ(Quiet.Err, "");
 }
 
 TEST_F(VelmoraStack, JpegAndTiffMixedAddTheirNumbers) {

@@ -117,11 +117,12 @@ TEST_F(RunAhead, AFailingFileFailsAtItsOwnTurnAfterThePreviewBefore) {
   } catch (const EJPEG& E) {
     EXPECT_EQ(E.Message(), "JPEG error #53");
   }
-  // Two previews, then the label of the bad file, and only the cursor
-  // restored after it.
+  // Two previews, then the start and the label of the bad file, and only
+  // the cursor restored after it.
   const std::vector<std::string>& Log = Host.Log;
-  ASSERT_GE(Log.size(), 3u);
-  EXPECT_EQ(Log[Log.size() - 3], "picture 24x16");
+  ASSERT_GE(Log.size(), 4u);
+  EXPECT_EQ(Log[Log.size() - 4], "picture 24x16");
+  EXPECT_EQ(Log[Log.size() - 3], "start 3/4 " + Bad);
   EXPECT_EQ(Log[Log.size() - 2], "info Processing c.jpg");
   EXPECT_EQ(Log.back(), "cursor " + std::to_string(crDefault));
   EXPECT_EQ(Host.Info, "Processing c.jpg");

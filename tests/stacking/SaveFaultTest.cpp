@@ -2,7 +2,6 @@
 // failure is reported cleanly and an existing result survives.
 #include "ChildProcess.h"
 #include "JpegMaker.h"
-#include "SafeSave.h"
 #include "ScriptedHost.h"
 #include "StackingRun.h"
 #include "TempDir.h"
@@ -71,6 +70,7 @@ TEST_F(SaveFault, FullDiskKeepsTheOldResultAndLeavesNoPartialFile) {
   Stack(Inputs, Output);
   const std::string Old = ReadBytes(Output);
   ASSERT_GT(Old.size(), HeaderBytes + 9 * TileBytes);
+  std::vector<std::string> Expected = Dir.Names();
 
   // Full after one megabyte: a tile write fails. Full exactly after the
   // last tile: only the directory is refused, which the writer sees only
@@ -81,7 +81,7 @@ TEST_F(SaveFault, FullDiskKeepsTheOldResultAndLeavesNoPartialFile) {
     EXPECT_EQ(Full.ExitCode, 1) << Limit;
     EXPECT_EQ(Full.Output, "Unexpected error") << Limit;
     EXPECT_EQ(ReadBytes(Output), Old) << Limit;
-    EXPECT_FALSE(fs::exists(PartialFileName(Output))) << Limit;
+    EXPECT_EQ(Dir.Names(), Expected) << Limit;
   }
 
   // The second limit really lets every tile through: the plain writer,
@@ -104,7 +104,8 @@ TEST_F(SaveFault, FullDiskKeepsTheOldResultAndLeavesNoPartialFile) {
   const TChildResult Roomy = StackInChild(Inputs, Output, {});
   EXPECT_EQ(Roomy.ExitCode, 0) << Roomy.Output;
   EXPECT_EQ(ProbeTiff(Output).Width, 600u);
-  EXPECT_FALSE(fs::exists(PartialFileName(Output)));
+  Expected.push_back("plain.tif");
+  EXPECT_EQ(Dir.Names(), Expected);
 }
 
 // velmora-stack's host: no picture, so the run holds only its own buffers.
@@ -149,7 +150,8 @@ TEST_F(SaveFault, NoAddressSpaceLeftIsACleanOutOfMemoryEveryBufferFreed) {
   const std::string Once = "Out of memory\ncursor " + std::to_string(crDefault) + "\n";
   EXPECT_EQ(Starved.Output, Once + Once + "block of 280 MB taken");
   EXPECT_EQ(ReadBytes(Output), "old result");
-  EXPECT_FALSE(fs::exists(PartialFileName(Output)));
+  EXPECT_EQ(Dir.Names(),
+            (std::vector<std::string>{"VadevEzuzeva.ini", "a.jpg", "b.jpg", "out.tif"}));
 }
 
 } // namespace

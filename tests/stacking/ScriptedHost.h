@@ -40,6 +40,9 @@ public:
     Info = Text;
     Log.push_back("info " + Text);
   }
+  void StartFile(int Index, int Count, const std::string& FileName) override {
+    Log.push_back("start " + std::to_string(Index) + "/" + std::to_string(Count) + " " + FileName);
+  }
   void ShowPicture(const TBitmap24& Bitmap) override {
     PictureWidth = Bitmap.Width();
     PictureHeight = Bitmap.Height();

@@ -3,7 +3,6 @@
 #include "ExposureAccumulator.h"
 #include "JpegInput.h"
 #include "JpegMaker.h"
-#include "SafeSave.h"
 #include "StackingRun.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
@@ -109,7 +108,8 @@ TEST_F(StackingRun, TwoSmallJpegsGivePreviewAndOutputOfTheirSize) {
   EXPECT_EQ(Out.Green, G);
   EXPECT_EQ(Out.Blue, Bl);
   EXPECT_EQ(Out.Compression, 1);
-  EXPECT_FALSE(std::filesystem::exists(PartialFileName(Dir.File("out.tif"))));
+  EXPECT_EQ(Dir.Names(),
+            (std::vector<std::string>{"VadevEzuzeva.ini", "a.jpg", "b.jpg", "out.tif"}));
 
   EXPECT_EQ(Setting("Path"), Dir.Path().string() + "/");
   EXPECT_EQ(Setting("FilterIndex"), "1");
@@ -206,11 +206,11 @@ TEST_F(StackingRun, OverwriteAsksAndKeepsTheOldFileWhenDeclined) {
   EXPECT_EQ(Host.Info, "READY");
 }
 
-TEST_F(StackingRun, FailedWriteKeepsTheOldFileAndNamesTheChosenOne) {
+TEST_F(StackingRun, FailedWriteKeepsWhatIsThereAndNamesTheChosenFile) {
+  // A folder of the chosen name cannot be replaced by the result.
   const std::string Result = Dir.File("result.tif");
-  WriteBytes(Result, "old");
-  // A folder in the way of the partial file makes the write fail.
-  std::filesystem::create_directory(PartialFileName(Result));
+  std::filesystem::create_directory(Result);
+  WriteBytes(Dir.File("result.tif/inside"), "old");
   Pick({Jpeg("a.jpg", 4, 2, 10, 20, 30), Jpeg("b.jpg", 4, 2, 5, 5, 5)});
   Host.SaveAnswer = Result;
   try {
@@ -219,7 +219,9 @@ TEST_F(StackingRun, FailedWriteKeepsTheOldFileAndNamesTheChosenOne) {
   } catch (const Exception& E) {
     EXPECT_EQ(E.Message(), "Unable to create output TIFF file '" + Result + "'");
   }
-  EXPECT_EQ(ReadBytes(Result), "old");
+  EXPECT_EQ(ReadBytes(Dir.File("result.tif/inside")), "old");
+  EXPECT_EQ(Dir.Names(),
+            (std::vector<std::string>{"VadevEzuzeva.ini", "a.jpg", "b.jpg", "result.tif"}));
   EXPECT_EQ(Host.CurrentCursor, crDefault);
 }
 

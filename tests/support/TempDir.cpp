@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,14 @@ TTempDir::TTempDir() {
 TTempDir::~TTempDir() {
   std::error_code Ignored;
   std::filesystem::remove_all(FPath, Ignored);
+}
+
+std::vector<std::string> TTempDir::Names() const {
+  std::vector<std::string> Result;
+  for (const auto& Entry : std::filesystem::directory_iterator(FPath))
+    Result.push_back(Entry.path().filename().string());
+  std::sort(Result.begin(), Result.end());
+  return Result;
 }
 
 void WriteBytes(const std::string& FileName, const std::string& Bytes) {

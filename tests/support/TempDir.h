@@ -3,6 +3,7 @@
 // everything in it when the object goes.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class TTempDir {
 public:
@@ -14,6 +15,9 @@ public:
   const std::filesystem::path& Path() const { return FPath; }
   // Full path of a name inside the folder.
   std::string File(const std::string& Name) const { return (FPath / Name).string(); }
+  // The names of the folder's entries, sorted: what a failed or killed
+  // write left behind shows up here.
+  std::vector<std::string> Names() const;
 
 private:
   std::filesystem::path FPath;
