@@ -31,17 +31,18 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
                         std::string& Message);
 TTiffLayout GetTiffLayout(TIFF* Handle);
 
-// The layout routines fill the already allocated planes.
+// The layout routines fill the already allocated planes; they raise, and
+// InternalLoadTiff16 reports what they raise.
 void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
-                      uint16_t* Blue, bool& Failed, std::string& Message);
+                      uint16_t* Blue);
 void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
-                      uint16_t* Blue, bool& Failed, std::string& Message);
+                      uint16_t* Blue);
 void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
-                     uint16_t* Blue, bool& Failed, std::string& Message);
+                     uint16_t* Blue);
 void ReadSeparateStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
-                        uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+                        uint16_t* Green, uint16_t* Blue);
 void ReadSeparateTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
-                       uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message);
+                       uint16_t* Green, uint16_t* Blue);
 
 // Writer.
 // Fills Cols x Rows pixels of the tile whose top left pixel is (X0, Y0):

@@ -1,5 +1,7 @@
 #include "JpegDecoder.h"
 
+#include "ImageMessages.h"
+
 #include "VekExceptions.h"
 
 #include <algorithm>
@@ -183,5 +185,5 @@ void detail::DecodeJpegBgr(const uint8_t* Data, int64_t Size, TBitmap24& Bitmap)
   TDecoderGuard Guard;
   const int Code = DecodeGuarded(Guard.Decoder(), Data, Size, Bitmap);
   if (Code != 0)
-    throw EJPEG("JPEG error #" + std::to_string(Code));
+    throw EJPEG(MsgJpegError(Code));
 }

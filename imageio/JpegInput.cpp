@@ -1,5 +1,6 @@
 #include "JpegInput.h"
 
+#include "ImageMessages.h"
 #include "JpegDecoder.h"
 #include "VekExceptions.h"
 #include "VekFileHandle.h"
@@ -26,7 +27,7 @@ TJpegImage::~TJpegImage() = default;
 namespace {
 
 [[noreturn]] void RaiseOpenError(const std::string& FileName, int Error) {
-  throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(Error));
+  throw EFOpenError(MsgCannotOpenFile(FileName, std::strerror(Error)));
 }
 
 void Reserve(TJpegImage::TState& State, int64_t Needed) {
@@ -64,7 +65,7 @@ void ReadWholeFile(const std::string& FileName, TJpegImage::TState& State) {
     if (Got < 0) {
       if (errno == EINTR)
         continue;
-      throw EInOutError("Read error in \"" + FileName + "\". " + std::strerror(errno));
+      throw EInOutError(MsgReadError(FileName, std::strerror(errno)));
     }
     State.Size += Got;
   }

@@ -1,7 +1,7 @@
 // The four direct paths for 16-bit RGB with three samples: interleaved or
 // planar, in strips or tiles. Samples are taken as the library delivers
 // them, rows in storage order; one strip or tile is held at a time.
-#include "TiffReaderDetail.h"
+#include "TiffDetail.h"
 
 #include <algorithm>
 
@@ -14,7 +14,7 @@ namespace {
 uint32_t QueryRowsPerStrip(TIFF* Handle, uint32_t Height) {
   uint32_t Rps = 0;
   if (TIFFGetField(Handle, TIFFTAG_ROWSPERSTRIP, &Rps) != 1 || Rps == 0)
-    FailRead("Missing RowsPerStrip tag, unable to read image");
+    FailTiff(MsgNoRowsPerStrip);
   return std::min(Rps, Height);
 }
 
@@ -27,9 +27,9 @@ struct TTileSize {
 TTileSize QueryTileSize(TIFF* Handle) {
   TTileSize Size;
   if (TIFFGetField(Handle, TIFFTAG_TILEWIDTH, &Size.Width) != 1 || Size.Width == 0)
-    FailRead("Missing TileWidth tag, unable to read image");
+    FailTiff(MsgNoTileWidth);
   if (TIFFGetField(Handle, TIFFTAG_TILELENGTH, &Size.Length) != 1 || Size.Length == 0)
-    FailRead("Missing TileLength tag, unable to read image");
+    FailTiff(MsgNoTileLength);
   return Size;
 }
 
@@ -59,12 +59,12 @@ public:
     // says; a count too small for the chunk marks a damaged file.
     if (FUncompressed &&
         TIFFGetStrileByteCount(FHandle, Number) < (FTiled ? TIFFTileSize64(FHandle) : Needed * 2))
-      FailRead(MsgUnexpected);
+      FailTiff(MsgUnexpected);
     const tmsize_t Bytes = FCount * 2;
     const tmsize_t Got = FTiled ? TIFFReadEncodedTile(FHandle, Number, FData.get(), Bytes)
                                 : TIFFReadEncodedStrip(FHandle, Number, FData.get(), Bytes);
     if (Got < 0 || static_cast<uint64_t>(Got) < Needed * 2)
-      FailRead(MsgUnexpected);
+      FailTiff(MsgUnexpected);
     return FData.get();
   }
 
@@ -104,72 +104,63 @@ void ForEachTile(TChunkBuffer& Buffer, uint32_t Width, uint32_t Height, TTileSiz
 } // namespace
 
 void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
-                      uint16_t* Blue, bool& Failed, std::string& Message) {
-  RunReadStep(Failed, Message, [&] {
-    const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
-    TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps, 3));
-    uint32_t Strip = 0;
-    ForEachStrip(Buffer, Width, Height, Rps, 3, Strip,
-                 [&](const uint16_t* Samples, uint64_t Row0, uint64_t Rows) {
-                   const uint64_t Base = Row0 * Width;
-                   for (uint64_t I = 0; I < Rows * Width; ++I) {
-                     Red[Base + I] = Samples[3 * I];
-                     Green[Base + I] = Samples[3 * I + 1];
-                     Blue[Base + I] = Samples[3 * I + 2];
-                   }
-                 });
-  });
+                      uint16_t* Blue) {
+  const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
+  TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps, 3));
+  uint32_t Strip = 0;
+  ForEachStrip(Buffer, Width, Height, Rps, 3, Strip,
+               [&](const uint16_t* Samples, uint64_t Row0, uint64_t Rows) {
+                 const uint64_t Base = Row0 * Width;
+                 for (uint64_t I = 0; I < Rows * Width; ++I) {
+                   Red[Base + I] = Samples[3 * I];
+                   Green[Base + I] = Samples[3 * I + 1];
+                   Blue[Base + I] = Samples[3 * I + 2];
+                 }
+               });
 }
 
 void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
-                     uint16_t* Blue, bool& Failed, std::string& Message) {
-  RunReadStep(Failed, Message, [&] {
-    const TTileSize Tile = QueryTileSize(Handle);
-    TChunkBuffer Buffer(Handle, true, CheckedProduct(Tile.Width, Tile.Length, 3));
-    uint32_t Number = 0;
-    ForEachTile(
-        Buffer, Width, Height, Tile, 3, Number,
-        [&](const uint16_t* Samples, uint64_t X0, uint64_t Y0, uint64_t Cols, uint64_t Rows) {
-          for (uint64_t R = 0; R < Rows; ++R) {
-            const uint16_t* Source = Samples + R * Tile.Width * 3;
-            const uint64_t Target = (Y0 + R) * Width + X0;
-            for (uint64_t C = 0; C < Cols; ++C) {
-              Red[Target + C] = Source[3 * C];
-              Green[Target + C] = Source[3 * C + 1];
-              Blue[Target + C] = Source[3 * C + 2];
-            }
-          }
-        });
-  });
+                     uint16_t* Blue) {
+  const TTileSize Tile = QueryTileSize(Handle);
+  TChunkBuffer Buffer(Handle, true, CheckedProduct(Tile.Width, Tile.Length, 3));
+  uint32_t Number = 0;
+  ForEachTile(Buffer, Width, Height, Tile, 3, Number,
+              [&](const uint16_t* Samples, uint64_t X0, uint64_t Y0, uint64_t Cols, uint64_t Rows) {
+                for (uint64_t R = 0; R < Rows; ++R) {
+                  const uint16_t* Source = Samples + R * Tile.Width * 3;
+                  const uint64_t Target = (Y0 + R) * Width + X0;
+                  for (uint64_t C = 0; C < Cols; ++C) {
+                    Red[Target + C] = Source[3 * C];
+                    Green[Target + C] = Source[3 * C + 1];
+                    Blue[Target + C] = Source[3 * C + 2];
+                  }
+                }
+              });
 }
 
 void ReadSeparateStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
-                        uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message) {
-  RunReadStep(Failed, Message, [&] {
-    const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
-    TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps));
-    // Strip numbers run on across planes: red's strips, then green's, then blue's.
-    uint32_t Strip = 0;
-    for (uint16_t* Plane : {Red, Green, Blue})
-      ForEachStrip(Buffer, Width, Height, Rps, 1, Strip,
-                   [&](const uint16_t* Samples, uint64_t Row0, uint64_t Rows) {
-                     std::copy_n(Samples, Rows * Width, Plane + Row0 * Width);
-                   });
-  });
+                        uint16_t* Green, uint16_t* Blue) {
+  const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
+  TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps));
+  // Strip numbers run on across planes: red's strips, then green's, then blue's.
+  uint32_t Strip = 0;
+  for (uint16_t* Plane : {Red, Green, Blue})
+    ForEachStrip(Buffer, Width, Height, Rps, 1, Strip,
+                 [&](const uint16_t* Samples, uint64_t Row0, uint64_t Rows) {
+                   std::copy_n(Samples, Rows * Width, Plane + Row0 * Width);
+                 });
 }
 
 void ReadSeparateTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
-                       uint16_t* Green, uint16_t* Blue, bool& Failed, std::string& Message) {
-  RunReadStep(Failed, Message, [&] {
-    const TTileSize Tile = QueryTileSize(Handle);
-    TChunkBuffer Buffer(Handle, true, CheckedProduct(Tile.Width, Tile.Length));
-    uint32_t Number = 0;
-    for (uint16_t* Plane : {Red, Green, Blue})
-      ForEachTile(
-          Buffer, Width, Height, Tile, 1, Number,
-          [&](const uint16_t* Samples, uint64_t X0, uint64_t Y0, uint64_t Cols, uint64_t Rows) {
-            for (uint64_t R = 0; R < Rows; ++R)
-              std::copy_n(Samples + R * Tile.Width, Cols, Plane + (Y0 + R) * Width + X0);
-          });
-  });
+                       uint16_t* Green, uint16_t* Blue) {
+  const TTileSize Tile = QueryTileSize(Handle);
+  TChunkBuffer Buffer(Handle, true, CheckedProduct(Tile.Width, Tile.Length));
+  uint32_t Number = 0;
+  for (uint16_t* Plane : {Red, Green, Blue})
+    ForEachTile(
+        Buffer, Width, Height, Tile, 1, Number,
+        [&](const uint16_t* Samples, uint64_t X0, uint64_t Y0, uint64_t Cols, uint64_t Rows) {
+          for (uint64_t R = 0; R < Rows; ++R)
+            std::copy_n(Samples + R * Tile.Width, Cols, Plane + (Y0 + R) * Width + X0);
+        });
 }

@@ -1,7 +1,7 @@
 // Reading one TIFF exposure into three 16-bit planes: opening, the planes,
 // the choice of layout, and the generic path through libtiff's RGBA
 // interface. The four direct 16-bit layouts are in TiffLayouts.cpp.
-#include "TiffReaderDetail.h"
+#include "TiffDetail.h"
 
 #include <algorithm>
 #include <memory>
@@ -26,8 +26,8 @@ const std::array<uint16_t, 256>& Byte16Table() {
 
 namespace detail {
 
-void FailRead(const std::string& Message) {
-  throw TTiffReadFailure{Message};
+void FailTiff(const std::string& Message) {
+  throw TTiffFailure{Message};
 }
 
 int64_t CheckedProduct(uint64_t A, uint64_t B, uint64_t C) {
@@ -64,22 +64,20 @@ TTiffLayout GetTiffLayout(TIFF* Handle) {
 }
 
 void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
-                      uint16_t* Blue, bool& Failed, std::string& Message) {
-  RunReadStep(Failed, Message, [&] {
-    const std::array<uint16_t, 256>& Table = Byte16Table();
-    const int64_t Pixels = CheckedProduct(Width, Height);
-    // Zero-filled: with stop-on-error off the library may skip pixels of
-    // strips it cannot decode; those stay black rather than uninitialised.
-    const TLargeArray<uint32_t> Raster = AllocLargeArray<uint32_t>(Pixels);
-    if (TIFFReadRGBAImageOriented(Handle, Width, Height, Raster.get(), ORIENTATION_TOPLEFT, 0) == 0)
-      FailRead(MsgUnexpected);
-    for (int64_t I = 0; I < Pixels; ++I) {
-      const uint32_t Pixel = Raster[I];
-      Red[I] = Table[TIFFGetR(Pixel)];
-      Green[I] = Table[TIFFGetG(Pixel)];
-      Blue[I] = Table[TIFFGetB(Pixel)];
-    }
-  });
+                      uint16_t* Blue) {
+  const std::array<uint16_t, 256>& Table = Byte16Table();
+  const int64_t Pixels = CheckedProduct(Width, Height);
+  // Zero-filled: with stop-on-error off the library may skip pixels of
+  // strips it cannot decode; those stay black rather than uninitialised.
+  const TLargeArray<uint32_t> Raster = AllocLargeArray<uint32_t>(Pixels);
+  if (TIFFReadRGBAImageOriented(Handle, Width, Height, Raster.get(), ORIENTATION_TOPLEFT, 0) == 0)
+    FailTiff(MsgUnexpected);
+  for (int64_t I = 0; I < Pixels; ++I) {
+    const uint32_t Pixel = Raster[I];
+    Red[I] = Table[TIFFGetR(Pixel)];
+    Green[I] = Table[TIFFGetG(Pixel)];
+    Blue[I] = Table[TIFFGetB(Pixel)];
+  }
 }
 
 void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
@@ -88,16 +86,16 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
   Red.reset();
   Green.reset();
   Blue.reset();
-  RunReadStep(Failed, Message, [&] {
+  ReportTiffFailure(Failed, Message, [&] {
     // Read, not mapped: the mapped pages of a large file would stay
     // resident beside the planes until the file is closed.
     const std::unique_ptr<TIFF, TTiffCloser> Handle(TIFFOpen(FileName.c_str(), "rm"));
     if (!Handle)
-      FailRead("Unable to open input TIFF file '" + FileName + "'");
+      FailTiff(MsgCannotOpenTiff(FileName));
     if (TIFFGetField(Handle.get(), TIFFTAG_IMAGEWIDTH, &Width) != 1)
-      FailRead("Missing ImageWidth tag, unable to read image");
+      FailTiff(MsgNoImageWidth);
     if (TIFFGetField(Handle.get(), TIFFTAG_IMAGELENGTH, &Height) != 1)
-      FailRead("Missing ImageHeight tag, unable to read image");
+      FailTiff(MsgNoImageHeight);
     Red = AllocPlane16(Width, Height);
     Green = AllocPlane16(Width, Height);
     Blue = AllocPlane16(Width, Height);
@@ -118,12 +116,7 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
       Routine = ReadSeparateTiles;
       break;
     }
-    bool RoutineFailed = false;
-    std::string RoutineMessage;
-    Routine(Handle.get(), Width, Height, Red.get(), Green.get(), Blue.get(), RoutineFailed,
-            RoutineMessage);
-    if (RoutineFailed)
-      FailRead(RoutineMessage);
+    Routine(Handle.get(), Width, Height, Red.get(), Green.get(), Blue.get());
   });
   if (Failed) {
     Red.reset();

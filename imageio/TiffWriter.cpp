@@ -1,9 +1,11 @@
-#include "AsSaveTiff16Unit.h"
+#include "TiffDetail.h"
 
 #include "VekMemory.h"
 
 #include <algorithm>
 #include <memory>
+
+using namespace detail;
 
 namespace {
 
@@ -36,22 +38,15 @@ void CopyPlanes(uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t
   }
 }
 
-} // namespace
-
-void InternalSaveTiff16Tiles(const std::string& FileName, TTiffCompression Compression,
-                             uint32_t Width, uint32_t Height, const TTileSource& Source,
-                             bool& Failed, std::string& Message) {
-  Failed = false;
-  auto Fail = [&](const std::string& Text) {
-    Failed = true;
-    Message = Text;
-  };
+// The whole file written tile by tile; raises a TTiffFailure.
+void WriteTiles(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
+                uint32_t Height, const TTileSource& Source) {
   // A picture without pixels would give a file no reader accepts.
   if (Width == 0 || Height == 0)
-    return Fail("Unexpected error");
+    FailTiff(MsgUnexpected);
   TTiffHandle Handle(TIFFOpen(FileName.c_str(), "w"));
   if (!Handle)
-    return Fail("Unable to create output TIFF file '" + FileName + "'");
+    FailTiff(MsgCannotCreateTiff(FileName));
   TIFF* Tif = Handle.get();
   TIFFSetField(Tif, TIFFTAG_IMAGEWIDTH, Width);
   TIFFSetField(Tif, TIFFTAG_IMAGELENGTH, Height);
@@ -62,12 +57,7 @@ void InternalSaveTiff16Tiles(const std::string& FileName, TTiffCompression Compr
   TIFFSetField(Tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(Tif, TIFFTAG_BITSPERSAMPLE, 16);
   TIFFSetField(Tif, TIFFTAG_COMPRESSION, CompressionCode(Compression));
-  std::unique_ptr<uint16_t[]> Tile;
-  try {
-    Tile = AllocArray<uint16_t>(TileSamples);
-  } catch (const EOutOfMemory&) {
-    return Fail("Out of memory");
-  }
+  const std::unique_ptr<uint16_t[]> Tile = AllocArray<uint16_t>(TileSamples);
   // The loops stop at the last tile rather than by the next start, which
   // could wrap for a size near 2^32.
   uint32_t Number = 0;
@@ -80,7 +70,7 @@ void InternalSaveTiff16Tiles(const std::string& FileName, TTiffCompression Compr
         std::fill_n(Tile.get(), TileSamples, uint16_t{0});
       Source(X0, Y0, Cols, Rows, Tile.get(), size_t{TileSide} * 3);
       if (TIFFWriteEncodedTile(Tif, Number++, Tile.get(), TileBytes) == -1)
-        return Fail("Unexpected error");
+        FailTiff(MsgUnexpected);
       if (Width - X0 <= TileSide)
         break;
     }
@@ -90,7 +80,16 @@ void InternalSaveTiff16Tiles(const std::string& FileName, TTiffCompression Compr
   // The directory is written here rather than silently by the close, so a
   // file that could not be finished is not reported as written.
   if (!TIFFFlush(Tif))
-    return Fail("Unexpected error");
+    FailTiff(MsgUnexpected);
+}
+
+} // namespace
+
+void InternalSaveTiff16Tiles(const std::string& FileName, TTiffCompression Compression,
+                             uint32_t Width, uint32_t Height, const TTileSource& Source,
+                             bool& Failed, std::string& Message) {
+  ReportTiffFailure(Failed, Message,
+                    [&] { WriteTiles(FileName, Compression, Width, Height, Source); });
 }
 
 void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,

@@ -1,5 +1,6 @@
 #include "SafeSave.h"
 
+#include "ImageMessages.h"
 #include "VekExceptions.h"
 #include "VekReplaceFile.h"
 #include "VekUtil.h"
@@ -7,7 +8,7 @@
 void SaveTiff16Replacing(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
                          uint32_t Height, const TTileSource& Source) {
   // Until the writer has run, a failure is the creation's.
-  std::string Message = "Unable to create output TIFF file '" + FileName + "'";
+  std::string Message = MsgCannotCreateTiff(FileName);
   std::string Sibling;
   const bool Replaced = ReplaceFileDurably(FileName, [&](const std::string& SiblingName, int) {
     Sibling = SiblingName;

@@ -1,8 +1,9 @@
 #pragma once
-// Pieces shared by the TIFF reader's files. A TIFF is untrusted input:
-// every size it declares is checked in 64 bits before memory is taken or
-// an index is formed from it.
+// Pieces shared by the TIFF reader's and writer's files. A TIFF is
+// untrusted input: every size it declares is checked in 64 bits before
+// memory is taken or an index is formed from it.
 #include "AsSaveTiff16Unit.h"
+#include "ImageMessages.h"
 
 #include <array>
 #include <cstdint>
@@ -15,26 +16,25 @@ const std::array<uint16_t, 256>& Byte16Table();
 
 namespace detail {
 
-inline constexpr const char* MsgOutOfMemory = "Out of memory";
-inline constexpr const char* MsgUnexpected = "Unexpected error";
-
-// A failure inside the reader, carrying one of its fixed messages.
-struct TTiffReadFailure {
+// A failure inside the reader or the writer, carrying one of their fixed
+// messages.
+struct TTiffFailure {
   std::string Message;
 };
 
-[[noreturn]] void FailRead(const std::string& Message);
+[[noreturn]] void FailTiff(const std::string& Message);
 
 // A * B * C, or -1 when the product leaves int64_t.
 int64_t CheckedProduct(uint64_t A, uint64_t B, uint64_t C = 1);
 
-// Runs Body; a TTiffReadFailure or a failed allocation becomes Failed and
-// Message. Failed is false when Body returns normally.
-template <class F> void RunReadStep(bool& Failed, std::string& Message, F&& Body) {
+// Runs Body; a TTiffFailure or a failed allocation becomes Failed and
+// Message. Failed is false when Body returns normally. Only the Internal…
+// entry points report this way; everything below them raises.
+template <class F> void ReportTiffFailure(bool& Failed, std::string& Message, F&& Body) {
   Failed = false;
   try {
     Body();
-  } catch (const TTiffReadFailure& E) {
+  } catch (const TTiffFailure& E) {
     Failed = true;
     Message = E.Message;
   } catch (const EOutOfMemory&) {
