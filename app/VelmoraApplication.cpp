@@ -59,12 +59,14 @@ void TVelmoraApplication::HandleException(QObject* Receiver) {
       throw;
     }
     FExceptionEvent(Sender, std::current_exception());
-  } catch (const EAbort&) {
-    // The silent abort ends an operation without any message.
-  } catch (const std::exception& E) {
-    std::fprintf(stderr, "Velmora: unhandled exception in %s: %s\n", Sender.c_str(), E.what());
   } catch (...) {
-    std::fprintf(stderr, "Velmora: unhandled exception in %s\n", Sender.c_str());
+    // The silent abort ends an operation without any message.
+    const TExceptionDescription Described = DescribeException(std::current_exception());
+    if (Described.Kind == TExceptionDescription::Described)
+      std::fprintf(stderr, "Velmora: unhandled exception in %s: %s\n", Sender.c_str(),
+                   Described.Message.c_str());
+    else if (Described.Kind == TExceptionDescription::Unknown)
+      std::fprintf(stderr, "Velmora: unhandled exception in %s\n", Sender.c_str());
   }
 }
 

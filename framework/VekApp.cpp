@@ -121,21 +121,10 @@ void TVekApp::ReportException(const std::string& Source, std::exception_ptr E,
                               const std::string& Info) {
   if (Platform().Terminating())
     return;
-  if (!E)
-    E = std::current_exception();
-  std::string Text;
-  if (E) {
-    try {
-      std::rethrow_exception(E);
-    } catch (const EAbort&) {
-      throw EAbort();
-    } catch (const std::exception& Caught) {
-      Text = "(" + ExceptionClassName(Caught) + ")\r\n" + Caught.what();
-    } catch (...) {
-      Text = "(unknown exception)";
-    }
-  }
-  LogError(Source, Text, Info);
+  const TExceptionDescription Described = DescribeException(E ? E : std::current_exception());
+  if (Described.Kind == TExceptionDescription::SilentAbort)
+    throw EAbort();
+  LogError(Source, Described.ReportText("\r\n"), Info);
 }
 
 void TVekApp::LogError(const std::string& Source, const std::string& Text,

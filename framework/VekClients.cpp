@@ -8,18 +8,6 @@
 
 namespace {
 
-bool IsSilentAbort(const std::exception_ptr& E) {
-  if (!E)
-    return false;
-  try {
-    std::rethrow_exception(E);
-  } catch (const EAbort&) {
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
 void AddClient(std::unique_ptr<TVekList>& Clients, void* Client,
                const std::function<void()>& InstallEvent) {
   if (!Clients) {
@@ -118,7 +106,7 @@ void TVekMessageClient::DoMessage(TVekMessage& Msg, bool& Handled) {
 // ---------------------------------------------------------------------------
 
 void TVekApp::HandleAppException(const std::string& SenderClass, std::exception_ptr E) {
-  if (IsSilentAbort(E))
+  if (DescribeException(E).Kind == TExceptionDescription::SilentAbort)
     return;
   ReportException("Global Exception in Class " + Trim(SenderClass), E, "");
 }

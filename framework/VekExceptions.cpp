@@ -14,4 +14,30 @@ std::string ExceptionClassName(const std::exception& E) {
   return Status == 0 && Demangled ? std::string(Demangled.get()) : std::string(Mangled);
 }
 
-void Abort() { throw EAbort(); }
+TExceptionDescription DescribeException(const std::exception_ptr& E) {
+  TExceptionDescription Description;
+  if (!E)
+    return Description;
+  try {
+    std::rethrow_exception(E);
+  } catch (const EAbort&) {
+    Description.Kind = TExceptionDescription::SilentAbort;
+  } catch (const std::exception& Caught) {
+    Description.Kind = TExceptionDescription::Described;
+    Description.ClassName = ExceptionClassName(Caught);
+    Description.Message = Caught.what();
+  } catch (...) {
+    Description.Kind = TExceptionDescription::Unknown;
+  }
+  return Description;
+}
+
+std::string TExceptionDescription::ReportText(const std::string& Separator) const {
+  if (Kind == Described)
+    return "(" + ClassName + ")" + Separator + Message;
+  return Kind == Unknown ? "(unknown exception)" : "";
+}
+
+void Abort() {
+  throw EAbort();
+}

@@ -47,5 +47,21 @@ VEK_EXCEPTION_CLASS(EVekQueueError);
 // themselves, foreign ones by their demangled type.
 std::string ExceptionClassName(const std::exception& E);
 
+// What a report says of an exception: its kind, and for one derived from
+// std::exception its class name (as ExceptionClassName) and its message.
+struct TExceptionDescription {
+  enum TKind { None, SilentAbort, Described, Unknown };
+  TKind Kind = None;
+  std::string ClassName;
+  std::string Message;
+
+  // "(Class)" + Separator + message; "(unknown exception)" for one not
+  // derived from std::exception; empty for none and the silent abort.
+  std::string ReportText(const std::string& Separator) const;
+};
+
+// Describes E; an empty E is no exception.
+TExceptionDescription DescribeException(const std::exception_ptr& E);
+
 // Raises the silent abort.
 [[noreturn]] void Abort();
