@@ -4,7 +4,6 @@
 #include "StackingRun.h"
 #include "VekApp.h"
 #include "VekExceptions.h"
-#include "VekFileNames.h"
 #include "VekUtil.h"
 
 #include <filesystem>
@@ -67,12 +66,8 @@ private:
 
 } // namespace
 
-std::string OutputFileName(const std::string& Name) {
-  return ExtractFileExt(Name).empty() ? Name + ".tif" : Name;
-}
-
 std::string StackToTiff(const TCliOptions& Options) {
-  const std::string Output = OutputFileName(Options.Output);
+  const std::string Output = ResultFileName(Options.Output);
   // Decided before any input is read: a refused overwrite costs nothing.
   if (!Options.Force && Exists(Output))
     throw Exception(Refusal(Output));

@@ -8,6 +8,3 @@
 // Returns the name of the file written. Raises the run's exceptions with
 // their messages; unreadable inputs are skipped with a warning on stderr.
 std::string StackToTiff(const TCliOptions& Options);
-
-// The output name as written: ".tif" appended when it has no extension.
-std::string OutputFileName(const std::string& Name);

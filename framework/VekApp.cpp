@@ -1,6 +1,7 @@
 #include "VekApp.h"
 
 #include "VekExceptions.h"
+#include "VekFileNames.h"
 #include "VekList.h"
 #include "VekLogServer.h"
 #include "VekUserFolders.h"
@@ -75,7 +76,7 @@ std::string TVekApp::AppPath() {
   if (Length <= 0 || static_cast<size_t>(Length) >= Path.size())
     throw Exception("The program's folder cannot be determined");
   Path.resize(static_cast<size_t>(Length));
-  return Path.substr(0, Path.rfind('/') + 1);
+  return ExtractFilePath(Path);
 }
 
 void TVekApp::SetIniFile(const std::string& Name) {

@@ -2,6 +2,7 @@
 
 #include "VekApp.h"
 #include "VekExceptions.h"
+#include "VekFileNames.h"
 #include "VekPlatform.h"
 #include "VekUtil.h"
 
@@ -49,10 +50,7 @@ std::string DecodeLogFileName(const std::string& Field) {
 }
 
 std::string StampedFileName(const std::string& FileName, const std::string& Stamp) {
-  const size_t NameStart = FileName.rfind('/') == std::string::npos ? 0 : FileName.rfind('/') + 1;
-  const size_t Dot = FileName.rfind('.');
-  const size_t ExtStart = Dot != std::string::npos && Dot >= NameStart ? Dot : FileName.size();
-  return FileName.substr(0, ExtStart) + Stamp + FileName.substr(ExtStart);
+  return ChangeFileExt(FileName, Stamp + ExtractFileExt(FileName));
 }
 
 } // namespace detail
@@ -132,11 +130,6 @@ void RotateFile(const std::string& FileName) {
   RenameNoReplace(FileName, NewName);
 }
 
-std::string FolderOf(const std::string& FileName) {
-  const size_t Slash = FileName.rfind('/');
-  return Slash == std::string::npos ? std::string() : Trim(FileName.substr(0, Slash));
-}
-
 [[noreturn]] void RaiseIoError(const std::string& What, const std::string& FileName) {
   throw EInOutError(What + " " + FileName + ": " + std::strerror(errno));
 }
@@ -147,7 +140,7 @@ public:
   explicit TLogFile(const std::string& FileName) : FFileName(FileName) {
     FFile = std::fopen(FileName.c_str(), "ab");
     if (!FFile) {
-      const std::string Folder = FolderOf(FileName);
+      const std::string Folder = Trim(ExtractFilePath(FileName));
       if (!Folder.empty() && !DirExists(Folder))
         MakeDirPath(Folder);
       FFile = std::fopen(FileName.c_str(), "ab");

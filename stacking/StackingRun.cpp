@@ -126,6 +126,10 @@ void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& 
 
 } // namespace
 
+std::string ResultFileName(const std::string& FileName) {
+  return ExtractFileExt(FileName).empty() ? FileName + ".tif" : FileName;
+}
+
 void RunStacking(TRunHost& Host) {
   int FilterIndex = 1;
   std::vector<std::string> Files;
@@ -169,8 +173,7 @@ void RunStacking(TRunHost& Host) {
   std::string Chosen;
   if (Host.SaveFile(InitialDir, Proposal, Chosen)) {
     Host.RepaintPicture();
-    if (ExtractFileExt(Chosen).empty())
-      Chosen += ".tif";
+    Chosen = ResultFileName(Chosen);
     Host.SetInfo("SAVING " + ExtractFileName(Chosen));
     if (FileReadable(Chosen)) {
       PlayBeep();

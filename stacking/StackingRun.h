@@ -6,3 +6,7 @@
 #include "RunHost.h"
 
 void RunStacking(TRunHost& Host);
+
+// The name the result is written as: ".tif" appended to a name without an
+// extension.
+std::string ResultFileName(const std::string& FileName);
