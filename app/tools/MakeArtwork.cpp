@@ -1,5 +1,5 @@
 // Draws the program's artwork into a resources folder: the two splash
-// pictures, the cursors and the program icon. Everything is drawn from
+// pictures, the cursors and the program icon at every size. Everything is drawn from
 // code so that the pictures can be changed and made again.
 //   MakeArtwork <resources folder>
 #include "CursorHotSpots.h"
@@ -198,14 +198,20 @@ QImage MakeSplash(QSize Size) {
 }
 
 // The icon: three rounded cards of one scene, from dark at the back to
-// bright at the front.
-QImage MakeIcon() {
-  const int Size = 256;
+// bright at the front. Drawn on a grid of 256 units scaled to Size, the
+// rims kept at least a pixel wide and the scene rendered at the pixel size
+// it is shown at, so that the small sizes stay crisp.
+QImage MakeIcon(int Size) {
+  const double Grid = 256;
+  const double Scale = Size / Grid;
   QImage Icon(Size, Size, QImage::Format_ARGB32_Premultiplied);
   Icon.fill(Qt::transparent);
   QPainter P(&Icon);
   P.setRenderHint(QPainter::Antialiasing);
-  const QImage Scene = RenderScene(QSize(164, 164));
+  P.setRenderHint(QPainter::SmoothPixmapTransform);
+  P.scale(Scale, Scale);
+  const int ScenePixels = static_cast<int>(std::lround(164 * Scale));
+  const QImage Scene = RenderScene(QSize(ScenePixels, ScenePixels));
   const double Gains[] = {0.40, 0.85, 1.45};
   for (int I = 0; I < 3; ++I) {
     const QRectF Card(12 + I * 34, 10 + I * 34, 164, 164);
@@ -216,9 +222,9 @@ QImage MakeIcon() {
     P.drawPath(Shape.translated(2, 4));
     P.save();
     P.setClipPath(Shape);
-    P.drawImage(Card.topLeft(), Exposed(Scene, Gains[I]));
+    P.drawImage(Card, Exposed(Scene, Gains[I]));
     P.restore();
-    P.setPen(QPen(QColor(0xfb, 0xf8, 0xf2), 7));
+    P.setPen(QPen(QColor(0xfb, 0xf8, 0xf2), std::max(7.0, 1.0 / Scale)));
     P.setBrush(Qt::NoBrush);
     P.drawPath(Shape);
   }
@@ -500,13 +506,17 @@ int main(int argc, char** argv) {
   }
   QGuiApplication Application(argc, argv);
   const QDir Folder(QString::fromLocal8Bit(argv[1]));
-  if (!Folder.mkpath("cursors")) {
-    std::fprintf(stderr, "MakeArtwork: cannot create %s/cursors\n", argv[1]);
+  if (!Folder.mkpath("cursors") || !Folder.mkpath("icons")) {
+    std::fprintf(stderr, "MakeArtwork: cannot create the folders in %s\n", argv[1]);
     return 1;
   }
   bool Ok = Save(MakeSplash(QSize(760, 430)), Folder.filePath("splash2.jpg"), "JPG", 92);
   Ok = Save(MakeSplash(QSize(760, 507)), Folder.filePath("splash.jpg"), "JPG", 92) && Ok;
-  Ok = Save(MakeIcon(), Folder.filePath("velmora.png"), "PNG", -1) && Ok;
+  // The sizes of the desktop's icon theme; the largest is the window's icon too.
+  for (const int Size : {16, 22, 24, 32, 48, 64, 128, 256})
+    Ok = Save(MakeIcon(Size), Folder.filePath(QString("icons/velmora-%1.png").arg(Size)), "PNG",
+              -1) &&
+         Ok;
   for (const TCursorHotSpot& Spot : CursorHotSpots) {
     const TDraw Draw = CursorDrawing(Spot.Name);
     const QString Name = QString::fromLatin1(Spot.Name.data(), static_cast<int>(Spot.Name.size()));
