@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   TPlatformInstallation Installed(QtPlatform);
   QtPlatform.SetTitle("Velmora");
   Application.setWindowIcon(QIcon(":/velmora.png"));
-  Application.setDesktopFileName("velmora");
+  Application.setDesktopFileName("org.velmora.Velmora");
 
   // Starts VekUtil first, then creates App.
   TVekSystemScope VekSystem;

@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <pty.h>
+#include <regex>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -212,6 +214,25 @@ TEST_F(VelmoraStack, VersionIsPrintedAloneAndHeadsTheHelp) {
   EXPECT_EQ(Help.Out.substr(0, Help.Out.find('\n') + 1), Expected);
   EXPECT_NE(Help.Out.find("--version"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
+}
+
+// Every long option, as --help and the manual page name it.
+std::set<std::string> LongOptions(const std::string& Text, const std::string& Dash) {
+  std::set<std::string> Options;
+  const std::regex Option(Dash + Dash + "([a-z][a-z-]*)");
+  for (auto It = std::sregex_iterator(Text.begin(), Text.end(), Option);
+       It != std::sregex_iterator(); ++It)
+    Options.insert((*It)[1]);
+  return Options;
+}
+
+TEST_F(VelmoraStack, ManualPageAndHelpNameTheSameOptions) {
+  const std::string Manual = ReadBytes(VELMORA_MANUAL);
+  ASSERT_FALSE(Manual.empty()) << VELMORA_MANUAL;
+  const std::set<std::string> FromHelp = LongOptions(Run({"--help"}).Out, "-");
+  EXPECT_GE(FromHelp.size(), 6u);
+  // In the page's source a dash is written "\-".
+  EXPECT_EQ(LongOptions(Manual, "\\\\-"), FromHelp);
 }
 
 TEST_F(VelmoraStack, SizeMismatchEndsTheRun) {
