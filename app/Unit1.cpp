@@ -1,13 +1,14 @@
 #include "Unit1.h"
 
+#include "FileDialogs.h"
 #include "PictureView.h"
 #include "StackingRun.h"
+#include "StartFolder.h"
 #include "VekExceptions.h"
 #include "VekPlatform.h"
 #include "VelmoraApplication.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -25,8 +26,10 @@ namespace {
 // IMG_1.JPG through as well as img_2.jpg. The pattern itself stays hidden
 // behind the filter's name. Filter index 1 is JPEG, 2 is TIFF.
 const QStringList OpenFilterNames{"JPEG", "TIFF"};
-const QStringList OpenFilters{"JPEG (*.[jJ][pP][gG])", "TIFF (*.[tT][iI][fF])"};
-const QString SaveFilter = "*.tif (*.[tT][iI][fF])";
+const QStringList OpenPatterns{"*.[jJ][pP][gG]", "*.[tT][iI][fF]"};
+const QStringList OpenFilters{"JPEG (" + OpenPatterns.at(0) + ")",
+                              "TIFF (" + OpenPatterns.at(1) + ")"};
+const QString SaveFilter = "*.tif (" + OpenPatterns.at(1) + ")";
 
 // The dialog reports the selected filter by its name alone while the
 // patterns are hidden, in full otherwise.
@@ -123,22 +126,20 @@ void TFormMain::Button1Click() {
 
 bool TFormMain::OpenFiles(const std::string& InitialDir, int& FilterIndex,
                           std::vector<std::string>& Files) {
-  QFileDialog OpenDialog(this, QString(), QString::fromStdString(InitialDir));
+  const bool Known = FilterIndex >= 1 && FilterIndex <= OpenFilters.size();
+  const int Shown = Known ? FilterIndex - 1 : 0;
+  TOpenDialog OpenDialog(
+      this, OpenStartFolder(QString::fromStdString(InitialDir), OpenPatterns.at(Shown)));
   OpenDialog.setObjectName("OpenDialog");
-  OpenDialog.setOption(QFileDialog::DontUseNativeDialog);
-  OpenDialog.setOption(QFileDialog::HideNameFilterDetails);
-  OpenDialog.setAcceptMode(QFileDialog::AcceptOpen);
-  OpenDialog.setFileMode(QFileDialog::ExistingFiles);
   OpenDialog.setDefaultSuffix("jpg");
   OpenDialog.setNameFilters(OpenFilters);
-  const bool Known = FilterIndex >= 1 && FilterIndex <= OpenFilters.size();
-  OpenDialog.selectNameFilter(OpenFilters.at(Known ? FilterIndex - 1 : 0));
+  OpenDialog.selectNameFilter(OpenFilters.at(Shown));
   if (OpenDialog.exec() != QDialog::Accepted) {
     return false;
   }
   FilterIndex = OpenFilterIndex(OpenDialog.selectedNameFilter());
   Files.clear();
-  for (const QString& File : OpenDialog.selectedFiles()) {
+  for (const QString& File : OpenDialog.Files()) {
     Files.push_back(File.toStdString());
   }
   return true;
@@ -146,10 +147,8 @@ bool TFormMain::OpenFiles(const std::string& InitialDir, int& FilterIndex,
 
 bool TFormMain::SaveFile(const std::string& InitialDir, const std::string& Proposal,
                          std::string& Chosen) {
-  QFileDialog SaveDialog(this, QString(), QString::fromStdString(InitialDir));
+  TFileDialog SaveDialog(this, QString::fromStdString(InitialDir));
   SaveDialog.setObjectName("SaveDialog");
-  SaveDialog.setOption(QFileDialog::DontUseNativeDialog);
-  SaveDialog.setOption(QFileDialog::HideNameFilterDetails);
   // The run asks before it replaces a file and adds ".tif" itself.
   SaveDialog.setOption(QFileDialog::DontConfirmOverwrite);
   SaveDialog.setAcceptMode(QFileDialog::AcceptSave);

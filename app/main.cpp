@@ -3,6 +3,7 @@
 // by the guards when the loop ends.
 #include "AsSaveTiff16Unit.h"
 #include "QtPlatform.h"
+#include "QtTranslations.h"
 #include "Screenshot.h"
 #include "Unit2.h"
 #include "VekApp.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   // loads the program's cursors through the platform, and any failure it
   // reports may want a message box.
   TVelmoraApplication Application(argc, argv);
+  TQtTranslations QtTranslations;
   TQtPlatform QtPlatform(Application);
   TPlatformInstallation Installed(QtPlatform);
   QtPlatform.SetTitle("Velmora");

@@ -8,7 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   xvfb xauth
   libjpeg-turbo-progs libtiff-tools
   "$@"
