@@ -6,7 +6,7 @@
 #include "QtTranslations.h"
 #include "Screenshot.h"
 #include "Unit2.h"
-#include "VekApp.h"
+#include "VekSystem.h"
 #include "VelmoraApplication.h"
 
 #include <QIcon>

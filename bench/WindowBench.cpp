@@ -8,7 +8,7 @@
 #include "QtPlatform.h"
 #include "StackingRun.h"
 #include "Unit2.h"
-#include "VekApp.h"
+#include "VekSystem.h"
 #include "VelmoraApplication.h"
 
 #include <algorithm>

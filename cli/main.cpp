@@ -2,7 +2,7 @@
 #include "AsSaveTiff16Unit.h"
 #include "CliOptions.h"
 #include "CliStack.h"
-#include "VekApp.h"
+#include "VekSystem.h"
 
 #include <exception>
 #include <filesystem>

@@ -1,5 +1,6 @@
 #include "VekApp.h"
 
+#include "VekClients.h"
 #include "VekExceptions.h"
 #include "VekFileNames.h"
 #include "VekList.h"
@@ -13,6 +14,8 @@
 #include <filesystem>
 #include <unistd.h>
 
+TVekApp* App = nullptr;
+std::atomic<bool> AppFinalized{false};
 std::recursive_mutex LogLock;
 
 namespace {
@@ -39,6 +42,43 @@ std::string FormatLogTime(TDateTime Time) {
                   Local.tm_mon + 1, Local.tm_year + 1900, Local.tm_hour, Local.tm_min,
                   Local.tm_sec);
   return Text;
+}
+
+void AddClient(std::unique_ptr<TVekList>& Clients, void* Client,
+               const std::function<void()>& InstallEvent) {
+  if (!Clients) {
+    Clients = std::make_unique<TVekList>();
+    InstallEvent();
+  }
+  Clients->Add(Client);
+}
+
+void RemoveClient(bool& ClientsChanged, std::unique_ptr<TVekList>& Clients, const void* Client,
+                  const std::function<void()>& ClearEvent) {
+  ClientsChanged = true;
+  if (!Clients)
+    return;
+  Clients->Remove(Client);
+  if (Clients->Count() == 0) {
+    // A handler that was there before the first client is not restored.
+    ClearEvent();
+    Clients.reset();
+  }
+}
+
+// Calls every client in order. A client removed during its call has let
+// the ones behind it move up a place, so the position then stays; the list
+// and its end are read afresh at every step because a call may change both.
+template <class TClient, class TCall>
+void Dispatch(bool& ClientsChanged, const std::unique_ptr<TVekList>& Clients, TCall Call) {
+  int I = 0;
+  while (Clients && I <= Clients->LastIndex()) {
+    ClientsChanged = false;
+    if (auto* Client = static_cast<TClient*>(Clients->Items(I)))
+      Call(*Client);
+    if (!ClientsChanged)
+      ++I;
+  }
 }
 
 } // namespace
@@ -174,4 +214,79 @@ void TVekApp::StartLogServer() {
   FLogServer.reset();
   FLogServer = std::make_unique<TVekLogServer>(*this);
   LogServer = FLogServer.get();
+}
+
+// Uncaught exceptions and the client registries.
+
+void TVekApp::HandleAppException(const std::string& SenderClass, std::exception_ptr E) {
+  if (DescribeException(E).Kind == TExceptionDescription::SilentAbort)
+    return;
+  ReportException("Global Exception in Class " + Trim(SenderClass), E, "");
+}
+
+void TVekApp::AddIdleClient(TVekIdleClient* Client) {
+  try {
+    if (!Client)
+      return;
+    AddClient(IdleClients, Client, [] {
+      Platform().SetIdleEvent([](bool& Done) {
+        if (App)
+          App->OnIdle(Done);
+      });
+    });
+  } catch (const std::exception&) {
+    ReportError("App.AddIdleClient", "");
+  }
+}
+
+void TVekApp::RemoveIdleClient(TVekIdleClient* Client) {
+  try {
+    RemoveClient(ClientsChanged, IdleClients, Client, [] { Platform().SetIdleEvent(nullptr); });
+  } catch (const std::exception&) {
+    ReportError("App.RemoveIdleClient", "");
+  }
+}
+
+void TVekApp::AddMessageClient(TVekMessageClient* Client) {
+  try {
+    if (!Client)
+      return;
+    AddClient(MessageClients, Client, [] {
+      Platform().SetMessageEvent([](TVekMessage& Msg, bool& Handled) {
+        if (App)
+          App->OnMessage(Msg, Handled);
+      });
+    });
+  } catch (const std::exception&) {
+    ReportError("App.AddMessageClient", "");
+  }
+}
+
+void TVekApp::RemoveMessageClient(TVekMessageClient* Client) {
+  try {
+    RemoveClient(ClientsChanged, MessageClients, Client,
+                 [] { Platform().SetMessageEvent(nullptr); });
+  } catch (const std::exception&) {
+    ReportError("App.RemoveMessageClient", "");
+  }
+}
+
+// A silent abort from a handler passes every catch here: ReportError
+// raises it again, so it ends the pass unreported.
+void TVekApp::OnIdle(bool& Done) {
+  try {
+    Dispatch<TVekIdleClient>(ClientsChanged, IdleClients,
+                             [&](TVekIdleClient& Client) { Client.DoIdle(Done); });
+  } catch (const std::exception&) {
+    ReportError("App.OnIdle", "");
+  }
+}
+
+void TVekApp::OnMessage(TVekMessage& Msg, bool& Handled) {
+  try {
+    Dispatch<TVekMessageClient>(ClientsChanged, MessageClients,
+                                [&](TVekMessageClient& Client) { Client.DoMessage(Msg, Handled); });
+  } catch (const std::exception&) {
+    ReportError("App.OnMessage", "");
+  }
 }

@@ -2,6 +2,7 @@
 // The framework's application object: the settings file, the error log
 // written by the log server thread, the custom cursors, and the registries
 // of idle and message clients with the application's three events.
+#include "VekClients.h"
 #include "VekPlatform.h"
 #include "VekUtil.h"
 
@@ -16,8 +17,6 @@
 class TVekApp;
 class TVekList;
 class TVekLogServer;
-class TVekIdleClient;
-class TVekMessageClient;
 
 // Called by LogError before anything is written or shown; may change
 // every argument, and suppress the report by clearing Report.
@@ -95,18 +94,3 @@ extern TVekApp* App;
 extern std::recursive_mutex LogLock;
 // True from the start of the finalisation on: no line is queued any more.
 extern std::atomic<bool> AppFinalized;
-
-// The unit's start-up and finalisation: InitVekUtil (once per process),
-// App, the exception event and the report handler; finalisation in reverse.
-void InitVekSystem();
-void FinalizeVekSystem();
-
-// Start-up for main() and tests: InitVekSystem now, FinalizeVekSystem when
-// the scope ends.
-class TVekSystemScope {
-public:
-  TVekSystemScope() { InitVekSystem(); }
-  ~TVekSystemScope() { FinalizeVekSystem(); }
-  TVekSystemScope(const TVekSystemScope&) = delete;
-  TVekSystemScope& operator=(const TVekSystemScope&) = delete;
-};

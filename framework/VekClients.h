@@ -1,9 +1,11 @@
 #pragma once
 // Idle and message clients: small objects that each carry one handler and
-// are registered with App exactly while they have one, so that several
+// are registered with the application object exactly while they have one, so that several
 // parts of a program can share the application's single idle and message
 // events.
 #include "VekPlatform.h"
+
+#include <functional>
 
 // A routine bound to an object. Two handlers have the same routine when
 // they call the same function, whatever object each is bound to.
@@ -38,6 +40,17 @@ template <auto Method> auto BindHandler(typename detail::TBoundMethod<Method>::T
 }
 
 class TVekIdleClient;
+class TVekMessageClient;
+
+// How clients register with the application object: Added true when a
+// client gets a handler, false when it loses it. Installed by the
+// framework's start-up and cleared by its end, so a client of a program
+// without the framework keeps no registration.
+struct TVekClientHooks {
+  std::function<void(TVekIdleClient* Client, bool Added)> IdleClientChanged;
+  std::function<void(TVekMessageClient* Client, bool Added)> MessageClientChanged;
+};
+extern TVekClientHooks ClientHooks;
 
 using TVekIdleHandler = TVekHandler<TVekIdleClient&, bool&>;
 using TVekMessageHandler = TVekHandler<TVekMessage&, bool&>;

@@ -1,11 +1,9 @@
-// The framework unit's start-up and finalisation.
-#include "VekApp.h"
+#include "VekSystem.h"
+
+#include "VekClients.h"
 #include "VekReport.h"
 
 #include <mutex>
-
-TVekApp* App = nullptr;
-std::atomic<bool> AppFinalized{false};
 
 namespace {
 
@@ -26,6 +24,12 @@ void InitVekSystem() {
   // setting to change.
   std::call_once(VekUtilStarted, InitVekUtil);
   App = new TVekApp;
+  ClientHooks.IdleClientChanged = [](TVekIdleClient* Client, bool Added) {
+    Added ? App->AddIdleClient(Client) : App->RemoveIdleClient(Client);
+  };
+  ClientHooks.MessageClientChanged = [](TVekMessageClient* Client, bool Added) {
+    Added ? App->AddMessageClient(Client) : App->RemoveMessageClient(Client);
+  };
   Platform().SetExceptionEvent([](const std::string& SenderClass, std::exception_ptr E) {
     App->HandleAppException(SenderClass, E);
   });
@@ -40,4 +44,5 @@ void FinalizeVekSystem() {
   SetReportErrorHandler(nullptr);
   delete App;
   App = nullptr;
+  ClientHooks = {};
 }

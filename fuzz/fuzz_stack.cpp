@@ -7,8 +7,8 @@
 #include "FuzzSupport.h"
 #include "RunHost.h"
 #include "StackingRun.h"
-#include "VekApp.h"
 #include "VekExceptions.h"
+#include "VekSystem.h"
 
 #include <cstddef>
 #include <cstdint>

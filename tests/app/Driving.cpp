@@ -1,6 +1,6 @@
 #include "Driving.h"
 
-#include "VekApp.h"
+#include "VekSystem.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,8 +3,8 @@
 // lies in a fresh temporary folder, for the application object's and the
 // log server's tests.
 #include "TempDir.h"
-#include "VekApp.h"
 #include "VekLogServer.h"
+#include "VekSystem.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,9 +1,9 @@
 #include "VekClients.h"
 #include "RecordingPlatform.h"
 #include "TempDir.h"
-#include "VekApp.h"
 #include "VekExceptions.h"
 #include "VekList.h"
+#include "VekSystem.h"
 
 #include <gtest/gtest.h>
 

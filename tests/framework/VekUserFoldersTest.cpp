@@ -5,7 +5,7 @@
 #include "VekUserFolders.h"
 #include "ChildProcess.h"
 #include "TempDir.h"
-#include "VekApp.h"
+#include "VekSystem.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -8,8 +8,8 @@
 #include "StackingRun.h"
 #include "TempDir.h"
 #include "TiffProbe.h"
-#include "VekApp.h"
 #include "VekExceptions.h"
+#include "VekSystem.h"
 
 #include <filesystem>
 #include <functional>

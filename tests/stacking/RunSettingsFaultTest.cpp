@@ -6,7 +6,7 @@
 #include "StackingRun.h"
 #include "TempDir.h"
 #include "TiffProbe.h"
-#include "VekApp.h"
+#include "VekSystem.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -6,8 +6,8 @@
 #include "StackingRun.h"
 #include "TempDir.h"
 #include "TiffProbe.h"
-#include "VekApp.h"
 #include "VekMemory.h"
+#include "VekSystem.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include "TempDir.h"
 #include "TiffMaker.h"
 #include "TiffProbe.h"
-#include "VekApp.h"
 #include "VekExceptions.h"
+#include "VekSystem.h"
 #include "VekUtil.h"
 
 #include <algorithm>
