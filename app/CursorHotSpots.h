@@ -2,7 +2,10 @@
 // The program's cursor images (resources ":/cursors/<Name>.png", 32 x 32)
 // and the pixel each one points with. The artwork tool draws the shapes
 // around these points, the Qt platform loads the cursors with them.
+#include "VekCursors.h"
+
 #include <array>
+#include <iterator>
 #include <string_view>
 
 struct TCursorHotSpot {
@@ -13,15 +16,17 @@ struct TCursorHotSpot {
 
 inline constexpr int CursorImageSize = 32;
 
-inline constexpr std::array<TCursorHotSpot, 19> CursorHotSpots{{
-    {"CR_NORMAL", 2, 2},       {"CR_NORMALHIDE", 2, 2},   {"CR_NORMALSHOW", 2, 2},
-    {"CR_RANGE_UP", 16, 16},   {"CR_RANGE_DOWN", 16, 16}, {"CR_MOVE", 16, 16},
-    {"CR_MOVE_NS", 16, 16},    {"CR_MOVE_WE", 16, 16},    {"CR_MOVE_NWSE", 16, 16},
-    {"CR_MOVE_NESW", 16, 16},  {"CR_CROSSHAIR", 16, 16},  {"CR_HANDOPEN", 16, 16},
-    {"CR_HANDCLOSED", 16, 16}, {"CR_ERASE", 5, 27},       {"CR_ARROW_NS", 16, 29},
-    {"CR_ARROW_SN", 16, 3},    {"CR_ARROW_WE", 29, 16},   {"CR_ARROW_EW", 3, 16},
-    {"CR_HANDPOINT", 12, 2},
-}};
+// Every named cursor with its hot spot, in the order of CursorNames.
+inline constexpr std::array<TCursorHotSpot, CursorNames.size()> CursorHotSpots = [] {
+  constexpr int Points[][2] = {{2, 2},   {2, 2},   {2, 2},   {16, 16}, {16, 16}, {16, 16}, {16, 16},
+                               {16, 16}, {16, 16}, {16, 16}, {16, 16}, {16, 16}, {16, 16}, {5, 27},
+                               {16, 29}, {16, 3},  {29, 16}, {3, 16},  {12, 2}};
+  static_assert(std::size(Points) == CursorNames.size(), "one hot spot for every cursor");
+  std::array<TCursorHotSpot, CursorNames.size()> Spots{};
+  for (size_t I = 0; I < Spots.size(); ++I)
+    Spots[I] = {CursorNames[I], Points[I][0], Points[I][1]};
+  return Spots;
+}();
 
 // The hot spot of a cursor image, or nullptr for an unknown name.
 constexpr const TCursorHotSpot* FindCursorHotSpot(std::string_view Name) {

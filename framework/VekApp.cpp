@@ -1,6 +1,7 @@
 #include "VekApp.h"
 
 #include "VekClients.h"
+#include "VekCursors.h"
 #include "VekExceptions.h"
 #include "VekFileNames.h"
 #include "VekList.h"
@@ -19,13 +20,6 @@ std::atomic<bool> AppFinalized{false};
 std::recursive_mutex LogLock;
 
 namespace {
-
-constexpr int FirstCursorId = 6900;
-constexpr std::array<const char*, 18> CursorNames = {
-    "CR_NORMAL",    "CR_NORMALHIDE", "CR_NORMALSHOW", "CR_RANGE_UP",  "CR_RANGE_DOWN",
-    "CR_MOVE",      "CR_MOVE_NS",    "CR_MOVE_WE",    "CR_MOVE_NWSE", "CR_MOVE_NESW",
-    "CR_CROSSHAIR", "CR_HANDOPEN",   "CR_HANDCLOSED", "CR_ERASE",     "CR_ARROW_NS",
-    "CR_ARROW_SN",  "CR_ARROW_WE",   "CR_ARROW_EW"};
 
 // "dd.MM.yyyy hh:mm:ss" in local time, 24-hour; the time part is left out
 // at midnight exactly.
@@ -90,8 +84,8 @@ TVekApp::TVekApp() {
     ComputerName = MachineName();
     AlwaysShowErrors = false;
     ShowErrors = true;
-    for (size_t I = 0; I < CursorNames.size(); ++I)
-      Platform().LoadCursor(FirstCursorId + static_cast<int>(I), CursorNames[I]);
+    for (size_t I = 0; I < LoadedCursorCount; ++I)
+      Platform().LoadCursor(FirstCursorId + static_cast<int>(I), std::string(CursorNames[I]));
     std::filesystem::current_path(AppPath());
   } catch (...) {
     ReportError("App.Create", "");
@@ -129,7 +123,7 @@ void TVekApp::SetIniFile(const std::string& Name) {
     else if (HasChar(NewName, '/') || HasChar(NewName, '\\') || HasChar(NewName, ':'))
       IniFileName = NewName;
     else
-      IniFileName = detail::SettingsFolder(AppPath()) + NewName;
+      IniFileName = detail::IniFolder(AppPath()) + NewName;
   } catch (...) {
     ReportError("App.SetIniFile", "");
   }

@@ -53,8 +53,8 @@ std::optional<size_t> EqualsOf(const std::string& Line) {
 
 // A settings text as lines, each without its line feed; a CR before the
 // line feed stays part of the line so that CR LF files keep their ends.
-struct TSettingsText {
-  explicit TSettingsText(const std::string& Content) {
+struct TIniText {
+  explicit TIniText(const std::string& Content) {
     size_t Start = 0;
     while (Start < Content.size()) {
       size_t End = Content.find('\n', Start);
@@ -86,7 +86,7 @@ struct TKeyPlace {
   size_t InsertAt = 0; // behind the section's last non-blank line
 };
 
-TKeyPlace FindKey(const TSettingsText& Text, const std::string& Section, const std::string& Key) {
+TKeyPlace FindKey(const TIniText& Text, const std::string& Section, const std::string& Key) {
   const std::string WantedSection = Trim(Section);
   const std::string WantedKey = Trim(Key);
   TKeyPlace Place;
@@ -116,9 +116,9 @@ TKeyPlace FindKey(const TSettingsText& Text, const std::string& Section, const s
 std::optional<std::string> StoredValue(const std::string& FileName, const std::string& Section,
                                        const std::string& Key) {
   std::string Content;
-  if (detail::ReadSettingsFile(FileName, Content) != detail::TSettingsRead::Read)
+  if (detail::ReadIniFile(FileName, Content) != detail::TIniRead::Read)
     return std::nullopt;
-  const TSettingsText Text(Content);
+  const TIniText Text(Content);
   const TKeyPlace Place = FindKey(Text, Section, Key);
   if (!Place.KeyLine)
     return std::nullopt;
@@ -184,7 +184,7 @@ std::string OneLine(std::string Value) {
 
 void SetValue(std::string& Content, const std::string& Section, const std::string& Key,
               const std::string& Value) {
-  TSettingsText Text(Content);
+  TIniText Text(Content);
   const TKeyPlace Place = FindKey(Text, Section, Key);
   const std::string NewValue = OneLine(Value);
   if (Place.KeyLine) {
@@ -229,8 +229,8 @@ void IniWriteStr(const std::string& FileName, const std::string& Section, const 
                  const std::string& Value) {
   if (!Storable(Section, Key))
     return;
-  detail::UpdateSettingsFile(FileName,
-                             [&](std::string& Content) { SetValue(Content, Section, Key, Value); });
+  detail::UpdateIniFile(FileName,
+                        [&](std::string& Content) { SetValue(Content, Section, Key, Value); });
 }
 
 void IniWriteInt(const std::string& FileName, const std::string& Section, const std::string& Key,

@@ -37,16 +37,16 @@ bool WriteProtected(const std::string& FileName, const struct stat& Info) {
 
 } // namespace
 
-TSettingsRead ReadSettingsFile(const std::string& FileName, std::string& Content) {
+TIniRead ReadIniFile(const std::string& FileName, std::string& Content) {
   Content.clear();
   if (FileName.empty())
-    return TSettingsRead::Missing;
+    return TIniRead::Missing;
   TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (File.Fd() < 0)
-    return errno == ENOENT ? TSettingsRead::Missing : TSettingsRead::Failed;
+    return errno == ENOENT ? TIniRead::Missing : TIniRead::Failed;
   struct stat Info {};
   if (::fstat(File.Fd(), &Info) != 0 || !S_ISREG(Info.st_mode))
-    return TSettingsRead::Failed;
+    return TIniRead::Failed;
   char Buffer[65536];
   for (;;) {
     const ssize_t Got = ::read(File.Fd(), Buffer, sizeof Buffer);
@@ -54,16 +54,16 @@ TSettingsRead ReadSettingsFile(const std::string& FileName, std::string& Content
       continue;
     if (Got < 0) {
       Content.clear();
-      return TSettingsRead::Failed;
+      return TIniRead::Failed;
     }
     if (Got == 0)
-      return TSettingsRead::Read;
+      return TIniRead::Read;
     Content.append(Buffer, static_cast<size_t>(Got));
   }
 }
 
-void UpdateSettingsFile(const std::string& FileName,
-                        const std::function<void(std::string& Content)>& Change) {
+void UpdateIniFile(const std::string& FileName,
+                   const std::function<void(std::string& Content)>& Change) {
   if (FileName.empty())
     return;
   std::lock_guard<std::mutex> ThreadLock(WriteMutex);
@@ -79,11 +79,11 @@ void UpdateSettingsFile(const std::string& FileName,
   }
 
   std::string Content;
-  const TSettingsRead Read = ReadSettingsFile(Target, Content);
-  if (Read == TSettingsRead::Failed)
+  const TIniRead Read = ReadIniFile(Target, Content);
+  if (Read == TIniRead::Failed)
     return;
   struct stat Info {};
-  const bool Exists = Read == TSettingsRead::Read && ::stat(Target.c_str(), &Info) == 0;
+  const bool Exists = Read == TIniRead::Read && ::stat(Target.c_str(), &Info) == 0;
   if (Exists && WriteProtected(Target, Info))
     return;
   Change(Content);

@@ -6,17 +6,17 @@
 
 namespace detail {
 
-enum class TSettingsRead { Missing, Read, Failed };
+enum class TIniRead { Missing, Read, Failed };
 
 // Reads the whole settings file into Content. Missing: no such file (Content
 // empty); Failed: it exists but is no readable regular file.
-TSettingsRead ReadSettingsFile(const std::string& FileName, std::string& Content);
+TIniRead ReadIniFile(const std::string& FileName, std::string& Content);
 
 // Read-modify-write of one settings file: under the lock, reads it, lets
 // Change edit the text and replaces the file by the result through a
 // sibling temporary file. Any failure leaves the original untouched;
 // nothing is reported.
-void UpdateSettingsFile(const std::string& FileName,
-                        const std::function<void(std::string& Content)>& Change);
+void UpdateIniFile(const std::string& FileName,
+                   const std::function<void(std::string& Content)>& Change);
 
 } // namespace detail

@@ -75,7 +75,7 @@ bool FolderWritable(const std::string& Folder) {
   return !Folder.empty() && faccessat(AT_FDCWD, Folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-std::string SettingsFolder(const std::string& ProgramFolder) {
+std::string IniFolder(const std::string& ProgramFolder) {
   return WritableOrUserFolder(ProgramFolder, "XDG_CONFIG_HOME", ".config");
 }
 

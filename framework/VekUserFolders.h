@@ -18,7 +18,7 @@ bool FolderWritable(const std::string& Folder);
 // after all when no home folder is known either.
 
 // Settings: the program's folder, else $XDG_CONFIG_HOME (~/.config).
-std::string SettingsFolder(const std::string& ProgramFolder);
+std::string IniFolder(const std::string& ProgramFolder);
 // Error log: the start folder, else $XDG_STATE_HOME (~/.local/state).
 std::string ErrorLogFolder(const std::string& StartFolder);
 

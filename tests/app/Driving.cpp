@@ -1,7 +1,5 @@
 #include "Driving.h"
 
-#include "VekSystem.h"
-
 #include <QApplication>
 #include <QDialog>
 #include <QMouseEvent>
@@ -16,14 +14,6 @@ void Click(QPushButton& Button) {
                       Qt::NoModifier);
   QCoreApplication::sendEvent(&Button, &Press);
   QCoreApplication::sendEvent(&Button, &Release);
-}
-
-TFrameworkSession::TFrameworkSession() {
-  InitVekSystem();
-}
-
-TFrameworkSession::~TFrameworkSession() {
-  FinalizeVekSystem();
 }
 
 TDialogScript::TDialogScript(std::vector<TAnswer> Answers) : FAnswers(std::move(Answers)) {

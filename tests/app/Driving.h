@@ -13,14 +13,6 @@ class QWidget;
 // Press and release in the button's centre, delivered through notify().
 void Click(QPushButton& Button);
 
-// The framework from InitVekSystem to FinalizeVekSystem.
-struct TFrameworkSession {
-  TFrameworkSession();
-  ~TFrameworkSession();
-  TFrameworkSession(const TFrameworkSession&) = delete;
-  TFrameworkSession& operator=(const TFrameworkSession&) = delete;
-};
-
 // Each answer gets the next modal dialog that opens. A dialog beyond the
 // script, or one its answer left open, is cancelled and counted, so that a
 // wrong run ends instead of waiting for a person.

@@ -2,8 +2,8 @@
 #include "Driving.h"
 #include "QtPlatform.h"
 #include "Unit2.h"
-#include "VekApp.h"
 #include "VekExceptions.h"
+#include "VekSystem.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -20,7 +20,7 @@ struct TReport {
 TEST(StartFailure, IsReportedAsGlobalExceptionOfTheButtonsClass) {
   TQtPlatform Qt(TestApplication());
   TPlatformInstallation Installed(Qt);
-  TFrameworkSession Framework;
+  TVekSystemScope Framework;
   ASSERT_NE(App, nullptr);
   std::vector<TReport> Reports;
   App->OnError = [&Reports](TVekApp&, std::string& Source, bool& Report, std::string&,

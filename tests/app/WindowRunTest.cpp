@@ -5,7 +5,7 @@
 #include "QtPlatform.h"
 #include "TempDir.h"
 #include "Unit2.h"
-#include "VekApp.h"
+#include "VekSystem.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -34,7 +34,7 @@ TEST(WindowRun, StacksThroughTheWindowsDialogs) {
 
   TQtPlatform Qt(TestApplication());
   TPlatformInstallation Installed(Qt);
-  TFrameworkSession Framework;
+  TVekSystemScope Framework;
   App->SetIniFile(Temp.File("VadevEzuzeva.ini"));
   App->WriteIniString("Config", "Path", Temp.Path().string() + "/");
   std::vector<std::string> Reports;

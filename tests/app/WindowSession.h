@@ -6,6 +6,7 @@
 #include "QtPlatform.h"
 #include "TempDir.h"
 #include "Unit2.h"
+#include "VekSystem.h"
 
 #include <QString>
 
@@ -24,7 +25,7 @@ struct TWindowSession {
   TTempDir Temp;
   TQtPlatform Qt;
   TPlatformInstallation Installed;
-  TFrameworkSession Framework;
+  TVekSystemScope Framework;
   std::vector<std::string> Reports;
   TFormMain2 Form;
 };

@@ -77,8 +77,7 @@ protected:
 };
 
 TEST_F(TUserFoldersTest, AWritableFolderIsKeptAsItIs) {
-  EXPECT_EQ(AsUser([&] { return detail::SettingsFolder(Program + "/"); }, Xdg.c_str()),
-            Program + "/");
+  EXPECT_EQ(AsUser([&] { return detail::IniFolder(Program + "/"); }, Xdg.c_str()), Program + "/");
   EXPECT_EQ(AsUser([&] { return detail::ErrorLogFolder(Program); }, nullptr, Xdg.c_str()),
             Program + "/");
   EXPECT_EQ(AsUser([&] { return detail::FolderWritable(Program) ? "yes" : "no"; }), "yes");
@@ -91,7 +90,7 @@ TEST_F(TUserFoldersTest, AReadOnlyFolderMovesToTheXdgFolderNamed) {
   EXPECT_EQ(AsUser([&] { return detail::FolderWritable(ReadOnly) ? "yes" : "no"; }), "no");
   const std::string Config = Xdg + "/config/";
   const std::string State = Xdg + "/deeper/state";
-  EXPECT_EQ(AsUser([&] { return detail::SettingsFolder(ReadOnly + "/"); }, Config.c_str()),
+  EXPECT_EQ(AsUser([&] { return detail::IniFolder(ReadOnly + "/"); }, Config.c_str()),
             Config + "velmora/");
   EXPECT_EQ(AsUser([&] { return detail::ErrorLogFolder(ReadOnly); }, nullptr, State.c_str()),
             State + "/velmora/");
@@ -105,7 +104,7 @@ TEST_F(TUserFoldersTest, AReadOnlyFolderMovesToTheXdgFolderNamed) {
 TEST_F(TUserFoldersTest, WithoutAUsableXdgVariableTheHomeDefaultsServe) {
   for (const char* Unusable : {static_cast<const char*>(nullptr), "", "relative/config"}) {
     SCOPED_TRACE(Unusable ? Unusable : "(unset)");
-    EXPECT_EQ(AsUser([&] { return detail::SettingsFolder(ReadOnly + "/"); }, Unusable, Unusable),
+    EXPECT_EQ(AsUser([&] { return detail::IniFolder(ReadOnly + "/"); }, Unusable, Unusable),
               Home + "/.config/velmora/");
     EXPECT_EQ(AsUser([&] { return detail::ErrorLogFolder(ReadOnly); }, Unusable, Unusable),
               Home + "/.local/state/velmora/");
@@ -121,7 +120,7 @@ TEST_F(TUserFoldersTest, AnExistingUserFolderIsUsedAsItIs) {
   const std::string Own = Xdg + "/velmora";
   fs::create_directory(Own);
   fs::permissions(Own, fs::perms::all);
-  EXPECT_EQ(AsUser([&] { return detail::SettingsFolder(ReadOnly); }, Xdg.c_str()), Own + "/");
+  EXPECT_EQ(AsUser([&] { return detail::IniFolder(ReadOnly); }, Xdg.c_str()), Own + "/");
   EXPECT_EQ(fs::status(Own).permissions() & fs::perms::all, fs::perms::all);
 }
 
