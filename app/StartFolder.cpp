@@ -4,9 +4,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString OpenStartFolder(const QString& Remembered, const QString& Pattern) {
-  if (!Remembered.isEmpty() && QFileInfo(Remembered).isDir())
-    return Remembered;
+QString OpenStartFolder(const QStringList& Candidates, const QString& Pattern) {
+  for (const QString& Folder : Candidates) {
+    if (!Folder.isEmpty() && QFileInfo(Folder).isDir())
+      return Folder;
+  }
   const QDir Current = QDir::current();
   if (!Current.entryList({Pattern}, QDir::Files).isEmpty())
     return Current.absolutePath();

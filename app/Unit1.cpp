@@ -128,13 +128,17 @@ bool TFormMain::OpenFiles(const std::string& InitialDir, int& FilterIndex,
                           std::vector<std::string>& Files) {
   const bool Known = FilterIndex >= 1 && FilterIndex <= OpenFilters.size();
   const int Shown = Known ? FilterIndex - 1 : 0;
-  TOpenDialog OpenDialog(
-      this, OpenStartFolder(QString::fromStdString(InitialDir), OpenPatterns.at(Shown)));
+  // With no folder remembered, the dialog opens again where it was left,
+  // as the platform's own dialog does; after "pick two" for instance.
+  TOpenDialog OpenDialog(this, OpenStartFolder({QString::fromStdString(InitialDir), FOpenFolder},
+                                               OpenPatterns.at(Shown)));
   OpenDialog.setObjectName("OpenDialog");
   OpenDialog.setDefaultSuffix("jpg");
   OpenDialog.setNameFilters(OpenFilters);
   OpenDialog.selectNameFilter(OpenFilters.at(Shown));
-  if (OpenDialog.exec() != QDialog::Accepted) {
+  const bool Accepted = OpenDialog.exec() == QDialog::Accepted;
+  FOpenFolder = OpenDialog.directory().absolutePath();
+  if (!Accepted) {
     return false;
   }
   FilterIndex = OpenFilterIndex(OpenDialog.selectedNameFilter());

@@ -47,4 +47,6 @@ protected:
 
 private:
   TRunFunction FRun;
+  // Where the open dialog was when it last closed.
+  QString FOpenFolder;
 };

@@ -170,28 +170,50 @@ TEST(OpenDialog, StartsWhereThePlatformsDialogWouldWithoutARememberedFolder) {
   TEnvironment NoUserDirs("XDG_CONFIG_HOME", Home.File(".config"));
   TCurrentFolder InWork(Current);
 
-  QString Start;
-  auto Look = [&Start](QWidget& Dialog) {
-    QFileDialog* Open = FileDialog(Dialog);
-    ASSERT_NE(Open, nullptr);
-    Start = Open->directory().absolutePath();
-    Open->reject();
-  };
-  // A run with no settings at all.
+  // A run with no settings at all. The person goes to the exposures'
+  // folder, picks one file and is asked for two: the dialog opens again
+  // where they were.
   App->SetIniFile(Home.File("VadevEzuzeva.ini"));
+  WriteExposure(Session.Temp.File("a.jpg"), 4);
+  QString First;
+  QString Again;
   {
-    TDialogScript Run({Look});
+    TDialogScript Run({[&](QWidget& Dialog) {
+                         QFileDialog* Open = FileDialog(Dialog);
+                         ASSERT_NE(Open, nullptr);
+                         First = Open->directory().absolutePath();
+                         // A folder's name opens the folder.
+                         EXPECT_EQ(TypeAndEnter(*Open, Session.Folder()), 0u);
+                         EXPECT_EQ(Open->directory().absolutePath(), Session.Folder());
+                         EXPECT_EQ(TypeAndEnter(*Open, "a.jpg"), 0u);
+                       },
+                       [](QWidget& Dialog) { qobject_cast<QDialog*>(&Dialog)->accept(); },
+                       [&](QWidget& Dialog) {
+                         QFileDialog* Open = FileDialog(Dialog);
+                         ASSERT_NE(Open, nullptr);
+                         Again = Open->directory().absolutePath();
+                         Open->reject();
+                       }});
     Click(*Session.Form.Button1);
+    EXPECT_EQ(Run.Answered(), 3u);
     EXPECT_EQ(Run.Unexpected(), 0);
   }
-  EXPECT_EQ(Start, Pictures);
+  EXPECT_EQ(First, Pictures);
+  EXPECT_EQ(Again, Session.Folder());
   EXPECT_TRUE(Session.Form.Info->text().isEmpty());
 
-  auto StartFor = [&](const std::string& Remembered, int FilterIndex) {
-    Start.clear();
-    TDialogScript Run({Look});
+  // Each further case in a window that has not shown a dialog yet.
+  auto StartFor = [](const std::string& Remembered, int FilterIndex) {
+    TFormMain2 Form;
+    QString Start;
+    TDialogScript Run({[&Start](QWidget& Dialog) {
+      QFileDialog* Open = FileDialog(Dialog);
+      ASSERT_NE(Open, nullptr);
+      Start = Open->directory().absolutePath();
+      Open->reject();
+    }});
     std::vector<std::string> Files;
-    EXPECT_FALSE(Session.Form.OpenFiles(Remembered, FilterIndex, Files));
+    EXPECT_FALSE(Form.OpenFiles(Remembered, FilterIndex, Files));
     return Start;
   };
   // Files of the selected type keep the dialog in the current folder.

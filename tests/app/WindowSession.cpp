@@ -58,3 +58,7 @@ size_t TypeAndEnter(QFileDialog& Dialog, const QString& Names,
   QCoreApplication::sendEvent(Box, &Enter);
   return Over.Answered() + static_cast<size_t>(Over.Unexpected());
 }
+
+void PrintTo(const QString& Text, std::ostream* Out) {
+  *Out << '"' << Text.toStdString() << '"';
+}

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,3 +41,6 @@ QLineEdit* FocusFileNameBox(QFileDialog& Dialog);
 // of Meanwhile, any beyond them are cancelled; gives how many opened.
 size_t TypeAndEnter(QFileDialog& Dialog, const QString& Names,
                     std::vector<TDialogScript::TAnswer> Meanwhile = {});
+
+// Failures show texts as text.
+void PrintTo(const QString& Text, std::ostream* Out);
