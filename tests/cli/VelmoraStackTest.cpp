@@ -1,7 +1,5 @@
 // velmora-stack run end to end on generated exposures.
-#include "AsSaveTiff16Unit.h"
-#include "ExposureAccumulator.h"
-#include "JpegInput.h"
+#include "ExpectedStack.h"
 #include "JpegMaker.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
@@ -13,6 +11,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <pty.h>
 #include <regex>
@@ -114,44 +113,48 @@ protected:
     return Dir.File(Name);
   }
 
+  // A lossless exposure: 16-bit samples that differ in every pixel.
+  std::string Exposure16(const std::string& Name, uint32_t Width, uint32_t Height, uint32_t Seed) {
+    Written[Dir.File(Name)] = TTiffPicture::Pattern(Width, Height, 16, 3, Seed);
+    WriteTiff(Dir.File(Name), Written[Dir.File(Name)]);
+    return Dir.File(Name);
+  }
+
+  // A grey JPEG of one level: at quality 100 it decodes to exactly that
+  // level, which the run adds as it is (recorded as 16-bit samples, which
+  // count as they are too).
+  std::string GreyJpeg(const std::string& Name, uint32_t Width, uint32_t Height, uint8_t Level) {
+    WriteJpeg(Dir.File(Name),
+              TJpegPicture::Solid(static_cast<int>(Width), static_cast<int>(Height),
+                                  TJpegKind::Grey, {Level}),
+              {100});
+    TTiffPicture& Picture = Written[Dir.File(Name)];
+    Picture.Width = Width;
+    Picture.Height = Height;
+    Picture.Samples.assign(size_t{Width} * Height * 3, Level);
+    return Dir.File(Name);
+  }
+
+  // The output must hold the sum of these inputs, worked out from their
+  // samples.
+  void ExpectStackOf(const std::vector<std::string>& Inputs, const TTiffProbe& Probe) {
+    ASSERT_FALSE(Inputs.empty());
+    const TTiffPicture& First = Written.at(Inputs.front());
+    TExpectedStack Expected(First.Width, First.Height);
+    for (const std::string& Input : Inputs)
+      Expected.Add(Written.at(Input));
+    Expected.ExpectWritten(Probe);
+  }
+
   TTempDir Dir;
+  std::map<std::string, TTiffPicture> Written;
 };
 
-// What the output must hold: the same files decoded and summed here.
-void ExpectStackOf(const std::vector<std::string>& Inputs, const TTiffProbe& Probe) {
-  TExposureAccumulator Sums;
-  TJpegImage Image;
-  TBitmap24 Bitmap;
-  for (const std::string& Name : Inputs) {
-    if (Name.ends_with(".tif")) {
-      uint32_t Width = 0, Height = 0;
-      TPlane16 Red, Green, Blue;
-      LoadTiff16(Name, Width, Height, Red, Green, Blue);
-      Sums.Allocate(static_cast<int>(Width), static_cast<int>(Height));
-      Sums.AddPlanes16(Red.get(), Green.get(), Blue.get());
-      continue;
-    }
-    LoadJpegBgr(Image, Name, Bitmap);
-    Sums.Allocate(Bitmap.Width(), Bitmap.Height());
-    for (int Y = 0; Y < Sums.Height; ++Y)
-      Sums.AddBgrRow(Y, Bitmap.Row(Y));
-  }
-  Sums.UpdateMaximum();
-  const float Scale = Sums.ScaleFor(65535);
-  const size_t Count = static_cast<size_t>(Sums.Width) * Sums.Height;
-  std::vector<uint16_t> Red(Count), Green(Count), Blue(Count);
-  Sums.ExportPlanes16(Scale, Red.data(), Green.data(), Blue.data());
-  ASSERT_EQ(Probe.Width, static_cast<uint32_t>(Sums.Width));
-  ASSERT_EQ(Probe.Height, static_cast<uint32_t>(Sums.Height));
-  EXPECT_EQ(Probe.Red, Red);
-  EXPECT_EQ(Probe.Green, Green);
-  EXPECT_EQ(Probe.Blue, Blue);
-}
-
 TEST_F(VelmoraStack, OutputIsTheAccumulatedSum) {
-  const std::vector<std::string> Inputs = {Exposure("dark.jpg", 300, 200, 20),
-                                           Exposure("mid.JPG", 300, 200, 100),
-                                           Exposure("bright.jpg", 300, 200, 200)};
+  // Two tiles wide, one and a bit high.
+  const std::vector<std::string> Inputs = {Exposure16("dark.tif", 300, 200, 20),
+                                           Exposure16("mid.TIF", 300, 200, 100),
+                                           Exposure16("bright.tif", 300, 200, 200)};
   std::vector<std::string> Args = {"-o", Dir.File("result")};
   Args.insert(Args.end(), Inputs.begin(), Inputs.end());
   const TRun Plain = Run(Args);
@@ -246,7 +249,7 @@ TEST_F(VelmoraStack, SizeMismatchEndsTheRun) {
 }
 
 TEST_F(VelmoraStack, ExistingOutputReplacedOnlyWithForce) {
-  const std::string A = Exposure("a.jpg", 20, 10, 50), B = Exposure("b.jpg", 20, 10, 90);
+  const std::string A = Exposure16("a.tif", 20, 10, 50), B = Exposure16("b.tif", 20, 10, 90);
   WriteBytes(Dir.File("out.tif"), "keep me");
   const TRun Refused = Run({"-o", Dir.File("out.tif"), A, B});
   EXPECT_EQ(Refused.Status, 1);
@@ -272,7 +275,7 @@ TEST_F(VelmoraStack, UnknownTypeEndsTheRun) {
 }
 
 TEST_F(VelmoraStack, UnreadableInputsAreSkipped) {
-  const std::string A = Exposure("a.jpg", 40, 30, 50), B = Exposure("b.jpg", 40, 30, 150);
+  const std::string A = GreyJpeg("a.jpg", 40, 30, 50), B = GreyJpeg("b.jpg", 40, 30, 150);
   const TRun Skipping = Run({"-o", Dir.File("out.tif"), A, Dir.File("gone.jpg"), B});
   ASSERT_EQ(Skipping.Status, 0) << Skipping.Err;
   EXPECT_NE(Skipping.Err.find("gone.jpg"), std::string::npos);
@@ -309,17 +312,17 @@ TEST_F(VelmoraStack, ProgressOnATerminalNumbersEveryInput) {
 }
 
 TEST_F(VelmoraStack, JpegAndTiffMixedAddTheirNumbers) {
-  const std::string A = Exposure("a.jpg", 40, 30, 50);
-  const std::string B = Dir.File("b.TIF");
-  WriteTiff(B, TTiffPicture::Pattern(40, 30, 16, 3, 3));
+  // JPEG bytes and 16-bit samples count as they are, 8-bit TIFF samples
+  // widened to 16 bits.
+  const std::string A = GreyJpeg("a.jpg", 40, 30, 50);
+  const std::string B = Exposure16("b.TIF", 40, 30, 3);
   const std::string C = Dir.File("c.tif");
-  WriteTiff(C, TTiffPicture::Pattern(40, 30, 8, 3, 5));
+  Written[C] = TTiffPicture::Pattern(40, 30, 8, 3, 5);
+  WriteTiff(C, Written[C]);
   const TRun Mixed = Run({"-o", Dir.File("mixed"), A, B, C});
   ASSERT_EQ(Mixed.Status, 0) << Mixed.Err;
   EXPECT_EQ(Mixed.Out, Dir.File("mixed.tif") + "\n");
-  const std::string Bt = Dir.File("b.tif");
-  std::filesystem::rename(B, Bt);
-  ExpectStackOf({A, Bt, C}, ProbeTiff(Dir.File("mixed.tif")));
+  ExpectStackOf({A, B, C}, ProbeTiff(Dir.File("mixed.tif")));
 }
 
 } // namespace

@@ -2,8 +2,7 @@
 // host sees and what is written stay those of a plain file-by-file run.
 #include "ScriptedHost.h"
 
-#include "ExposureAccumulator.h"
-#include "JpegInput.h"
+#include "ExpectedStack.h"
 #include "JpegMaker.h"
 #include "StackingRun.h"
 #include "TempDir.h"
@@ -14,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -40,37 +40,39 @@ protected:
     App->ErrorFileName = Dir.File("Errors.Txt");
   }
 
-  // A textured picture, so that every file decodes to its own bytes.
+  // A grey picture of six 8 x 8 blocks, each of its own level, so that
+  // every file decodes to its own bytes; solid blocks of grey at quality
+  // 100 decode to exactly their levels.
   std::string Jpeg(const std::string& Name, int Seed) {
-    TJpegPicture Picture = TJpegPicture::Solid(24, 16, TJpegKind::Rgb, {0, 0, 0});
+    TJpegPicture Picture = TJpegPicture::Solid(24, 16, TJpegKind::Grey, {0});
     for (int Y = 0; Y < 16; ++Y)
       for (int X = 0; X < 24; ++X)
-        for (int C = 0; C < 3; ++C)
-          Picture.At(X, Y)[C] = static_cast<uint8_t>((X * 7 + Y * 11 + C * 50 + Seed * 37) & 0xFF);
+        *Picture.At(X, Y) = Level(Seed, X, Y);
     const std::string FileName = Dir.File(Name);
-    WriteJpeg(FileName, Picture, {95});
+    WriteJpeg(FileName, Picture, {100});
+    Seeds[FileName] = Seed;
     return FileName;
   }
 
-  // The output planes the accumulator gives for the files decoded one by one.
-  static TTiffProbe Expected(const std::vector<std::string>& Files) {
-    TExposureAccumulator Sums;
-    TJpegImage Image;
-    TBitmap24 Work;
-    for (const std::string& File : Files) {
-      LoadJpegBgr(Image, File, Work);
-      Sums.Allocate(Work.Width(), Work.Height());
-      for (int Y = 0; Y < Work.Height(); ++Y)
-        Sums.AddBgrRow(Y, Work.Row(Y));
-    }
-    Sums.UpdateMaximum();
+  static uint8_t Level(int Seed, int X, int Y) {
+    return static_cast<uint8_t>((Seed * 37 + (Y / 8 * 3 + X / 8) * 41 + 13) & 0xFF);
+  }
+
+  // The output planes for the files as they were written, worked out from
+  // their levels.
+  TTiffProbe Expected(const std::vector<std::string>& Files) const {
+    TExpectedStack Sums(24, 16);
+    for (const std::string& File : Files)
+      for (uint32_t Y = 0; Y < 16; ++Y)
+        for (uint32_t X = 0; X < 24; ++X)
+          for (int Channel = 0; Channel < 3; ++Channel)
+            Sums.Add(X, Y, Channel,
+                     Level(Seeds.at(File), static_cast<int>(X), static_cast<int>(Y)));
+    const auto Planes = Sums.Output();
     TTiffProbe Result;
-    const size_t Count = static_cast<size_t>(Sums.Width) * Sums.Height;
-    Result.Red.resize(Count);
-    Result.Green.resize(Count);
-    Result.Blue.resize(Count);
-    Sums.ExportPlanes16(Sums.ScaleFor(65535), Result.Red.data(), Result.Green.data(),
-                        Result.Blue.data());
+    Result.Red = Planes[0];
+    Result.Green = Planes[1];
+    Result.Blue = Planes[2];
     return Result;
   }
 
@@ -82,6 +84,7 @@ protected:
 
   TVekSystemScope System;
   TTempDir Dir;
+  std::map<std::string, int> Seeds;
 };
 
 TEST_F(RunAhead, AHostWithoutAPictureGetsNoPreviewButTheSameRun) {

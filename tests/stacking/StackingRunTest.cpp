@@ -1,7 +1,6 @@
 #include "ScriptedHost.h"
 
-#include "ExposureAccumulator.h"
-#include "JpegInput.h"
+#include "ExpectedStack.h"
 #include "JpegMaker.h"
 #include "StackingRun.h"
 #include "TempDir.h"
@@ -30,6 +29,17 @@ protected:
     const std::string FileName = Dir.File(Name);
     WriteJpeg(FileName, TJpegPicture::Solid(Width, Height, TJpegKind::Rgb, {R, G, B}), {100});
     return FileName;
+  }
+
+  // A 16 x 8 grey JPEG, its left 8 x 8 block Left, its right one Right.
+  // Solid blocks of grey at quality 100 decode to exactly their values.
+  std::string GreyJpeg(const std::string& Name, uint8_t Left, uint8_t Right) {
+    TJpegPicture Picture = TJpegPicture::Solid(16, 8, TJpegKind::Grey, {Left});
+    for (int Y = 0; Y < 8; ++Y)
+      for (int X = 8; X < 16; ++X)
+        *Picture.At(X, Y) = Right;
+    WriteJpeg(Dir.File(Name), Picture, {100});
+    return Dir.File(Name);
   }
 
   void Pick(std::vector<std::string> Files, int FilterIndex = 1) {
@@ -73,13 +83,13 @@ TEST_F(StackingRun, OneFileAsksAgainWithTheRememberedSettings) {
 }
 
 TEST_F(StackingRun, TwoSmallJpegsGivePreviewAndOutputOfTheirSize) {
-  const std::string A = Jpeg("a.jpg", 4, 2, 10, 20, 30);
-  const std::string B = Jpeg("b.jpg", 4, 2, 5, 5, 5);
+  const std::string A = GreyJpeg("a.jpg", 40, 100);
+  const std::string B = GreyJpeg("b.jpg", 10, 200);
   Pick({A, B});
   Host.SaveAnswer = Dir.File("out.tif");
   RunStacking(Host);
 
-  EXPECT_EQ(Host.Calls("picture"), (std::vector<std::string>{"picture 4x2", "picture 4x2"}));
+  EXPECT_EQ(Host.Calls("picture"), (std::vector<std::string>{"picture 16x8", "picture 16x8"}));
   EXPECT_EQ(Host.Calls("info"),
             (std::vector<std::string>{"info Processing a.jpg", "info Processing b.jpg",
                                       "info SAVING out.tif", "info READY"}));
@@ -87,27 +97,29 @@ TEST_F(StackingRun, TwoSmallJpegsGivePreviewAndOutputOfTheirSize) {
             std::vector<std::string>{"save " + Dir.Path().string() + "/ " + Dir.File("b.tif")});
   EXPECT_EQ(Host.CurrentCursor, crDefault);
 
-  // The output is exactly the accumulator's arithmetic over the decoded
-  // bytes of both files.
-  TExposureAccumulator Sums;
-  TJpegImage Image;
-  TBitmap24 Work;
-  for (const std::string& File : {A, B}) {
-    LoadJpegBgr(Image, File, Work);
-    Sums.Allocate(Work.Width(), Work.Height());
-    for (int Y = 0; Y < Work.Height(); ++Y)
-      Sums.AddBgrRow(Y, Work.Row(Y));
-  }
-  Sums.UpdateMaximum();
-  std::vector<uint16_t> R(8), G(8), Bl(8);
-  Sums.ExportPlanes16(Sums.ScaleFor(65535), R.data(), G.data(), Bl.data());
+  // Sums 50 on the left, 300 on the right: the right half is the
+  // brightest. The scale 65535 / 300 as a float is a little below 218.45,
+  // so the output is 10922 on the left and 65534, not 65535, on the right;
+  // the preview 42 and 255.
+  TExpectedStack Expected(16, 8);
+  for (uint32_t Y = 0; Y < 8; ++Y)
+    for (uint32_t X = 0; X < 16; ++X)
+      for (int Channel = 0; Channel < 3; ++Channel)
+        Expected.Add(X, Y, Channel, X < 8 ? 50 : 300);
   const TTiffProbe Out = ProbeTiff(Dir.File("out.tif"));
-  EXPECT_EQ(Out.Width, 4u);
-  EXPECT_EQ(Out.Height, 2u);
-  EXPECT_EQ(Out.Red, R);
-  EXPECT_EQ(Out.Green, G);
-  EXPECT_EQ(Out.Blue, Bl);
+  Expected.ExpectWritten(Out);
+  EXPECT_EQ(Out.Red[0], 10922);
+  EXPECT_EQ(Out.Red[8], 65534);
   EXPECT_EQ(Out.Compression, 1);
+  const auto Preview = Expected.Preview();
+  ASSERT_EQ(Host.Picture.size(), 16u * 8 * 3);
+  for (size_t I = 0; I < 16 * 8; ++I) {
+    EXPECT_EQ(Host.Picture[3 * I], Preview[2][I]) << I; // blue first
+    EXPECT_EQ(Host.Picture[3 * I + 1], Preview[1][I]) << I;
+    EXPECT_EQ(Host.Picture[3 * I + 2], Preview[0][I]) << I;
+  }
+  EXPECT_EQ(Host.Picture[0], 42);
+  EXPECT_EQ(Host.Picture[3 * 8], 255);
   EXPECT_EQ(Dir.Names(),
             (std::vector<std::string>{"VadevEzuzeva.ini", "a.jpg", "b.jpg", "out.tif"}));
 
@@ -226,32 +238,21 @@ TEST_F(StackingRun, FailedWriteKeepsWhatIsThereAndNamesTheChosenFile) {
 }
 
 TEST_F(StackingRun, MixedJpegAndTiffAddTheirNumbers) {
-  const std::string A = Jpeg("a.jpg", 3, 2, 200, 100, 50);
-  TTiffPicture Tiff = TTiffPicture::Pattern(3, 2, 16, 3, 7);
+  // A JPEG's bytes count as they are, a 16-bit TIFF's samples likewise.
+  const std::string A = GreyJpeg("a.jpg", 200, 60);
+  TTiffPicture Tiff = TTiffPicture::Pattern(16, 8, 16, 3, 7);
   WriteTiff(Dir.File("b.tif"), Tiff);
   Pick({A, Dir.File("b.tif")});
   Host.SaveAnswer = Dir.File("mixed.tif");
   RunStacking(Host);
 
-  TExposureAccumulator Sums;
-  TJpegImage Image;
-  TBitmap24 Work;
-  LoadJpegBgr(Image, A, Work);
-  Sums.Allocate(3, 2);
-  for (int Y = 0; Y < 2; ++Y)
-    Sums.AddBgrRow(Y, Work.Row(Y));
-  std::vector<uint16_t> Planes[3];
-  for (uint16_t S = 0; S < 3; ++S)
-    for (uint32_t I = 0; I < 6; ++I)
-      Planes[S].push_back(static_cast<uint16_t>(Tiff.At(I % 3, I / 3, S)));
-  Sums.AddPlanes16(Planes[0].data(), Planes[1].data(), Planes[2].data());
-  Sums.UpdateMaximum();
-  std::vector<uint16_t> R(6), G(6), B(6);
-  Sums.ExportPlanes16(Sums.ScaleFor(65535), R.data(), G.data(), B.data());
-  const TTiffProbe Out = ProbeTiff(Dir.File("mixed.tif"));
-  EXPECT_EQ(Out.Red, R);
-  EXPECT_EQ(Out.Green, G);
-  EXPECT_EQ(Out.Blue, B);
+  TExpectedStack Expected(16, 8);
+  for (uint32_t Y = 0; Y < 8; ++Y)
+    for (uint32_t X = 0; X < 16; ++X)
+      for (int Channel = 0; Channel < 3; ++Channel)
+        Expected.Add(X, Y, Channel, X < 8 ? 200 : 60);
+  Expected.Add(Tiff);
+  Expected.ExpectWritten(ProbeTiff(Dir.File("mixed.tif")));
 }
 
 TEST_F(StackingRun, ProposalWithoutFolderStartsTheSaveDialogInThePathSetting) {
