@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "RunThreads.h"
+
 namespace {
 
 bool ParseCompression(const std::string& Name, TTiffCompression& Compression) {
@@ -67,6 +69,12 @@ bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
         Error = "option " + Arg + " takes none, lzw or deflate";
         return false;
       }
+    } else if (TakeValue(Args, I, "-j", "--threads", Value, Missing)) {
+      if (Missing || !ParseThreadCount(Value, Options.Threads)) {
+        Error = "option " + Arg + " takes a number of threads from 1 to " +
+                std::to_string(MaxRunThreads);
+        return false;
+      }
     } else {
       Error = "unknown option " + Arg;
       return false;
@@ -92,7 +100,7 @@ std::string CliVersion() {
 std::string CliUsage() {
   return CliVersion() + "\n" +
          "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate] [-q|--quiet]\n"
-         "                     -o OUTPUT INPUT INPUT...\n"
+         "                     [-j|--threads N] -o OUTPUT INPUT INPUT...\n"
          "\n"
          "Adds two or more exposures of one scene (JPEG files of one size) pixel by pixel\n"
          "and writes the sum, scaled so that its brightest sample is 65535, as a 16-bit\n"
@@ -103,6 +111,8 @@ std::string CliUsage() {
          "  -f, --force           replace OUTPUT when it exists\n"
          "  -c, --compression C   none (default), lzw or deflate\n"
          "  -q, --quiet           no progress lines\n"
+         "  -j, --threads N       read N files at once (default: VELMORA_THREADS, else\n"
+         "                        the number of cores); 1 reads each file at its turn\n"
          "  -h, --help            this text\n"
          "      --version         the program's name and version\n"
          "\n"

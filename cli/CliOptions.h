@@ -11,6 +11,8 @@ struct TCliOptions {
   bool Help = false;
   bool Version = false;
   TTiffCompression Compression = tcNone;
+  // Threads reading the files; 0: VELMORA_THREADS or the number of cores.
+  int Threads = 0;
   std::string Output;
   std::vector<std::string> Inputs;
 };

@@ -56,6 +56,9 @@ public:
   int Cursor() override { return FCursor; }
   void SetCursor(int Id) override { FCursor = Id; }
   TTiffCompression Compression() override { return FOptions.Compression; }
+  int Threads() const override {
+    return FOptions.Threads > 0 ? FOptions.Threads : TRunHost::Threads();
+  }
 
 private:
   const TCliOptions& FOptions;

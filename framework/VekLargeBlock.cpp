@@ -27,7 +27,8 @@ size_t PageRounded(size_t Bytes) {
 }
 
 void* Mapped(size_t Bytes) {
-  void* Block = mmap(nullptr, Bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* Block = mmap(nullptr, Bytes, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
   return Block == MAP_FAILED ? nullptr : Block;
 }
 

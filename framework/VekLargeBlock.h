@@ -2,7 +2,10 @@
 // Blocks for the big planes of a run (sums, bitmaps, channel planes). They
 // come straight from the system, zero-filled, and go back to it whole when
 // freed, so a run's memory does not grow with the number of files and the
-// sums need no clearing pass. They are not marked for transparent huge
+// sums need no clearing pass. Their pages are made present in one call
+// when the block is taken: faulted in one by one by their first use, a
+// plane first read and then written (as an addition does) faults twice per
+// page and took twice as long. They are not marked for transparent huge
 // pages: on virtual machines that hand free memory back to the host, huge
 // pages come from blocks the host has taken back, and a run touching them
 // took twice as long (bench/README.md).

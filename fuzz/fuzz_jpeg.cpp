@@ -13,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     return -1;
   TBitmap24 Bitmap;
   try {
-    detail::DecodeJpegBgr(Data, static_cast<int64_t>(Size), Bitmap);
+    detail::TJpegDecoder Decoder;
+    Decoder.ReadHeader(Data, static_cast<int64_t>(Size));
+    Decoder.Decode(Bitmap, nullptr);
   } catch (const Exception&) {
     return 0;
   }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <tiffio.h>
 
@@ -30,6 +31,34 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
                         TPlane16& Red, TPlane16& Green, TPlane16& Blue, bool& Failed,
                         std::string& Message);
 TTiffLayout GetTiffLayout(TIFF* Handle);
+
+namespace detail {
+struct TTiffCloser {
+  void operator()(TIFF* Handle) const { TIFFClose(Handle); }
+};
+} // namespace detail
+
+// LoadTiff16 in two steps, so that a picture can be refused by its size
+// before it is read: the file opened and its size taken, then its samples
+// read. Both raise as LoadTiff16 does, with its messages, in its order.
+class TTiffInput {
+public:
+  // Opens FileName and reads its width and height; a size whose planes
+  // could not be allocated is refused here.
+  explicit TTiffInput(const std::string& FileName);
+  uint32_t Width() const { return FWidth; }
+  uint32_t Height() const { return FHeight; }
+  // Reads the picture into the three planes. Planes that already hold
+  // Width x Height samples each are filled again rather than allocated
+  // anew, so a run of equal exposures reads into the same memory. After a
+  // failure the planes are empty.
+  void Read(TPlane16& Red, TPlane16& Green, TPlane16& Blue);
+
+private:
+  std::unique_ptr<TIFF, detail::TTiffCloser> FHandle;
+  uint32_t FWidth = 0;
+  uint32_t FHeight = 0;
+};
 
 // The layout routines fill the already allocated planes; they raise, and
 // InternalLoadTiff16 reports what they raise.

@@ -19,6 +19,9 @@ inline std::string MsgCannotCreateTiff(const std::string& FileName) {
   return "Unable to create output TIFF file '" + FileName + "'";
 }
 
+// A decoding asked for without a file loaded: a fault of the caller.
+inline const std::string MsgJpegNotLoaded = "No JPEG file loaded to decode";
+
 inline std::string MsgJpegError(int Code) {
   return "JPEG error #" + std::to_string(Code);
 }

@@ -13,8 +13,8 @@
 
 // libjpeg is C: its fatal error exit must not return, and a C++ exception
 // unwinding through its frames is not guaranteed to be safe. The exit
-// therefore long-jumps back into DecodeGuarded, whose frame (like every
-// frame it jumps over) holds no object with a destructor; the exception
+// therefore long-jumps back into HeaderGuarded or DecodeGuarded, whose
+// frames (like every frame it jumps over) holds no object with a destructor; the exception
 // is raised only after that, in ordinary C++ code.
 
 namespace {
@@ -99,11 +99,21 @@ void CmykToBgr(const JSAMPLE* Cmyk, uint8_t* Bgr, JDIMENSION Width, bool Inverte
   }
 }
 
+} // namespace
+
+namespace detail {
+
 struct TDecoder {
   jpeg_decompress_struct Info;
   TErrorManager Error;
   TMemorySource Source;
 };
+
+} // namespace detail
+
+namespace {
+
+using detail::TDecoder;
 
 void InstallSource(TDecoder& Decoder, const uint8_t* Data, int64_t Size) {
   TMemorySource& Source = Decoder.Source;
@@ -121,16 +131,25 @@ void InstallSource(TDecoder& Decoder, const uint8_t* Data, int64_t Size) {
   Decoder.Info.src = &Source.Pub;
 }
 
-// Every libjpeg call of a decode. Returns 0, or the message code of the
-// fatal error that ended it. EOutOfMemory from the bitmap leaves as an
-// ordinary exception; the caller destroys the decompressor either way.
-int DecodeGuarded(TDecoder& Decoder, const uint8_t* Data, int64_t Size, TBitmap24& Bitmap) {
+// The libjpeg calls up to the header. Returns 0, or the message code of
+// the fatal error that ended them.
+int HeaderGuarded(TDecoder& Decoder, const uint8_t* Data, int64_t Size) {
   jpeg_decompress_struct& Info = Decoder.Info;
   if (setjmp(Decoder.Error.Jump))
     return Decoder.Error.Pub.msg_code;
   jpeg_create_decompress(&Info);
   InstallSource(Decoder, Data, Size);
   jpeg_read_header(&Info, TRUE);
+  return 0;
+}
+
+// The libjpeg calls of the decoding. Returns 0, or the message code of the
+// fatal error that ended it. EOutOfMemory from the bitmap and EAbort for
+// Stop leave as ordinary exceptions, raised between libjpeg calls.
+int DecodeGuarded(TDecoder& Decoder, TBitmap24& Bitmap, const std::atomic<bool>* Stop) {
+  jpeg_decompress_struct& Info = Decoder.Info;
+  if (setjmp(Decoder.Error.Jump))
+    return Decoder.Error.Pub.msg_code;
   const bool FourComponents =
       Info.jpeg_color_space == JCS_CMYK || Info.jpeg_color_space == JCS_YCCK;
   Info.scale_num = 1;
@@ -149,6 +168,8 @@ int DecodeGuarded(TDecoder& Decoder, const uint8_t* Data, int64_t Size, TBitmap2
                                                        JPOOL_IMAGE, Info.output_width * 4, 1)
                            : nullptr;
   while (Info.output_scanline < Info.output_height) {
+    if (Stop && Stop->load(std::memory_order_relaxed))
+      Abort();
     uint8_t* Target = Bitmap.Row(static_cast<int>(Info.output_scanline));
     if (FourComponents) {
       jpeg_read_scanlines(&Info, CmykRow, 1);
@@ -161,29 +182,38 @@ int DecodeGuarded(TDecoder& Decoder, const uint8_t* Data, int64_t Size, TBitmap2
   return 0;
 }
 
-class TDecoderGuard {
-public:
-  TDecoderGuard() : FDecoder{} {
-    FDecoder.Info.err = jpeg_std_error(&FDecoder.Error.Pub);
-    FDecoder.Error.Pub.error_exit = ErrorExit;
-    FDecoder.Error.Pub.emit_message = EmitMessage;
-    FDecoder.Error.Pub.output_message = OutputMessage;
-  }
-  // Safe also when creation failed half-way: libjpeg frees what exists.
-  ~TDecoderGuard() { jpeg_destroy_decompress(&FDecoder.Info); }
-  TDecoderGuard(const TDecoderGuard&) = delete;
-  TDecoderGuard& operator=(const TDecoderGuard&) = delete;
-  TDecoder& Decoder() { return FDecoder; }
-
-private:
-  TDecoder FDecoder;
-};
-
 } // namespace
 
-void detail::DecodeJpegBgr(const uint8_t* Data, int64_t Size, TBitmap24& Bitmap) {
-  TDecoderGuard Guard;
-  const int Code = DecodeGuarded(Guard.Decoder(), Data, Size, Bitmap);
+detail::TJpegDecoder::TJpegDecoder() : FDecoder(std::make_unique<TDecoder>()) {
+  TDecoder& D = *FDecoder;
+  D.Info.err = jpeg_std_error(&D.Error.Pub);
+  D.Error.Pub.error_exit = ErrorExit;
+  D.Error.Pub.emit_message = EmitMessage;
+  D.Error.Pub.output_message = OutputMessage;
+}
+
+// Safe also when creation failed half-way or never ran: libjpeg frees what
+// exists.
+detail::TJpegDecoder::~TJpegDecoder() {
+  jpeg_destroy_decompress(&FDecoder->Info);
+}
+
+void detail::TJpegDecoder::ReadHeader(const uint8_t* Data, int64_t Size) {
+  const int Code = HeaderGuarded(*FDecoder, Data, Size);
+  if (Code != 0)
+    throw EJPEG(MsgJpegError(Code));
+}
+
+int detail::TJpegDecoder::Width() const {
+  return static_cast<int>(FDecoder->Info.image_width);
+}
+
+int detail::TJpegDecoder::Height() const {
+  return static_cast<int>(FDecoder->Info.image_height);
+}
+
+void detail::TJpegDecoder::Decode(TBitmap24& Bitmap, const std::atomic<bool>* Stop) {
+  const int Code = DecodeGuarded(*FDecoder, Bitmap, Stop);
   if (Code != 0)
     throw EJPEG(MsgJpegError(Code));
 }

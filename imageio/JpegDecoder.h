@@ -1,15 +1,37 @@
 #pragma once
 // The libjpeg side of JPEG input: bytes in memory decoded into a 24-bit
-// bitmap of blue, green, red rows.
+// bitmap of blue, green, red rows, the header first.
 #include "Bitmap24.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace detail {
 
-// Decodes Size bytes at Data at full size into Bitmap. Raises EJPEG
-// "JPEG error #N" with libjpeg's message code for a fatal decoder error
-// and EOutOfMemory for a picture too large for one bitmap.
-void DecodeJpegBgr(const uint8_t* Data, int64_t Size, TBitmap24& Bitmap);
+struct TDecoder;
+
+// One libjpeg decompressor over bytes in memory, from its header to the
+// decoded picture; destroyed with the object, also after a failure.
+class TJpegDecoder {
+public:
+  TJpegDecoder();
+  ~TJpegDecoder();
+  TJpegDecoder(const TJpegDecoder&) = delete;
+  TJpegDecoder& operator=(const TJpegDecoder&) = delete;
+
+  // Reads the header of Size bytes at Data, which must stay until Decode
+  // has run. Raises EJPEG "JPEG error #N" with libjpeg's message code.
+  void ReadHeader(const uint8_t* Data, int64_t Size);
+  int Width() const;
+  int Height() const;
+  // Decodes the picture whose header was read into Bitmap. Raises EJPEG,
+  // EOutOfMemory for a picture too large for one bitmap, and EAbort when
+  // Stop is set while the rows are decoded.
+  void Decode(TBitmap24& Bitmap, const std::atomic<bool>* Stop);
+
+private:
+  std::unique_ptr<TDecoder> FDecoder;
+};
 
 } // namespace detail

@@ -13,16 +13,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The bytes of the last loaded file. The block is kept between files and
-// only grows, so a run of equal exposures reads into the same memory.
+// The bytes of the last loaded file and the decompressor that has read its
+// header. The block is kept between files and only grows, so a run of
+// equal exposures reads into the same memory.
 struct TJpegImage::TState {
   std::unique_ptr<uint8_t[]> Bytes;
   int64_t Capacity = 0;
   int64_t Size = 0;
+  int Width = 0;
+  int Height = 0;
+  std::unique_ptr<detail::TJpegDecoder> Decoder;
 };
 
 TJpegImage::TJpegImage() : FState(std::make_unique<TState>()) {}
 TJpegImage::~TJpegImage() = default;
+
+int TJpegImage::Width() const {
+  return FState->Width;
+}
+
+int TJpegImage::Height() const {
+  return FState->Height;
+}
 
 namespace {
 
@@ -73,9 +85,28 @@ void ReadWholeFile(const std::string& FileName, TJpegImage::TState& State) {
 
 } // namespace
 
-void LoadJpegBgr(TJpegImage& Image, const std::string& FileName, TBitmap24& Bitmap) {
+void LoadJpegHeader(TJpegImage& Image, const std::string& FileName) {
   TJpegImage::TState& State = *Image.FState;
+  State.Decoder.reset();
+  State.Width = State.Height = 0;
   State.Size = 0;
   ReadWholeFile(FileName, State);
-  detail::DecodeJpegBgr(State.Bytes.get(), State.Size, Bitmap);
+  auto Decoder = std::make_unique<detail::TJpegDecoder>();
+  Decoder->ReadHeader(State.Bytes.get(), State.Size);
+  State.Width = Decoder->Width();
+  State.Height = Decoder->Height();
+  State.Decoder = std::move(Decoder);
+}
+
+void DecodeJpegBgr(TJpegImage& Image, TBitmap24& Bitmap, const std::atomic<bool>* Stop) {
+  // The decompressor is destroyed when the decoding ends, also by a failure.
+  const std::unique_ptr<detail::TJpegDecoder> Decoder = std::move(Image.FState->Decoder);
+  if (!Decoder)
+    throw Exception(MsgJpegNotLoaded);
+  Decoder->Decode(Bitmap, Stop);
+}
+
+void LoadJpegBgr(TJpegImage& Image, const std::string& FileName, TBitmap24& Bitmap) {
+  LoadJpegHeader(Image, FileName);
+  DecodeJpegBgr(Image, Bitmap);
 }

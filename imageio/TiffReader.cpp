@@ -6,14 +6,6 @@
 #include <algorithm>
 #include <memory>
 
-namespace {
-
-struct TTiffCloser {
-  void operator()(TIFF* Handle) const { TIFFClose(Handle); }
-};
-
-} // namespace
-
 const std::array<uint16_t, 256>& Byte16Table() {
   static const std::array<uint16_t, 256> Table = [] {
     std::array<uint16_t, 256> T{};
@@ -80,6 +72,72 @@ void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* R
   }
 }
 
+namespace {
+
+using THandle = std::unique_ptr<TIFF, TTiffCloser>;
+
+// Steps 2 and 3 of a read: the file opened, its width and height taken.
+THandle OpenInput(const std::string& FileName, uint32_t& Width, uint32_t& Height) {
+  // Read, not mapped: the mapped pages of a large file would stay
+  // resident beside the planes until the file is closed.
+  THandle Handle(TIFFOpen(FileName.c_str(), "rm"));
+  if (!Handle)
+    FailTiff(MsgCannotOpenTiff(FileName));
+  if (TIFFGetField(Handle.get(), TIFFTAG_IMAGEWIDTH, &Width) != 1)
+    FailTiff(MsgNoImageWidth);
+  if (TIFFGetField(Handle.get(), TIFFTAG_IMAGELENGTH, &Height) != 1)
+    FailTiff(MsgNoImageHeight);
+  return Handle;
+}
+
+bool HoldsPlane(const TPlane16& Plane, uint32_t Width, uint32_t Height) {
+  return LargeArrayCount(Plane) >= CheckedProduct(Width, Height);
+}
+
+// The planes, unless each already holds the picture, allocated in the
+// order red, green, blue; then the picture read into them.
+void ReadInput(TIFF* Handle, uint32_t Width, uint32_t Height, TPlane16& Red, TPlane16& Green,
+               TPlane16& Blue) {
+  if (!HoldsPlane(Red, Width, Height) || !HoldsPlane(Green, Width, Height) ||
+      !HoldsPlane(Blue, Width, Height)) {
+    Red.reset();
+    Green.reset();
+    Blue.reset();
+    Red = AllocPlane16(Width, Height);
+    Green = AllocPlane16(Width, Height);
+    Blue = AllocPlane16(Width, Height);
+  }
+  auto Routine = ReadGenericImage;
+  switch (GetTiffLayout(Handle)) {
+  case tlGeneric:
+    break;
+  case tlContigStrips:
+    Routine = ReadContigStrips;
+    break;
+  case tlContigTiles:
+    Routine = ReadContigTiles;
+    break;
+  case tlSeparateStrips:
+    Routine = ReadSeparateStrips;
+    break;
+  case tlSeparateTiles:
+    Routine = ReadSeparateTiles;
+    break;
+  }
+  Routine(Handle, Width, Height, Red.get(), Green.get(), Blue.get());
+}
+
+// Raises a failure of Body as LoadTiff16 does.
+template <class F> void RaiseTiffFailure(F&& Body) {
+  bool Failed = false;
+  std::string Message;
+  ReportTiffFailure(Failed, Message, std::forward<F>(Body));
+  if (Failed)
+    throw Exception(Message);
+}
+
+} // namespace
+
 void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
                         TPlane16& Red, TPlane16& Green, TPlane16& Blue, bool& Failed,
                         std::string& Message) {
@@ -87,36 +145,8 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
   Green.reset();
   Blue.reset();
   ReportTiffFailure(Failed, Message, [&] {
-    // Read, not mapped: the mapped pages of a large file would stay
-    // resident beside the planes until the file is closed.
-    const std::unique_ptr<TIFF, TTiffCloser> Handle(TIFFOpen(FileName.c_str(), "rm"));
-    if (!Handle)
-      FailTiff(MsgCannotOpenTiff(FileName));
-    if (TIFFGetField(Handle.get(), TIFFTAG_IMAGEWIDTH, &Width) != 1)
-      FailTiff(MsgNoImageWidth);
-    if (TIFFGetField(Handle.get(), TIFFTAG_IMAGELENGTH, &Height) != 1)
-      FailTiff(MsgNoImageHeight);
-    Red = AllocPlane16(Width, Height);
-    Green = AllocPlane16(Width, Height);
-    Blue = AllocPlane16(Width, Height);
-    auto Routine = ReadGenericImage;
-    switch (GetTiffLayout(Handle.get())) {
-    case tlGeneric:
-      break;
-    case tlContigStrips:
-      Routine = ReadContigStrips;
-      break;
-    case tlContigTiles:
-      Routine = ReadContigTiles;
-      break;
-    case tlSeparateStrips:
-      Routine = ReadSeparateStrips;
-      break;
-    case tlSeparateTiles:
-      Routine = ReadSeparateTiles;
-      break;
-    }
-    Routine(Handle.get(), Width, Height, Red.get(), Green.get(), Blue.get());
+    const THandle Handle = OpenInput(FileName, Width, Height);
+    ReadInput(Handle.get(), Width, Height, Red, Green, Blue);
   });
   if (Failed) {
     Red.reset();
@@ -132,4 +162,24 @@ void LoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height, 
   InternalLoadTiff16(FileName, Width, Height, Red, Green, Blue, Failed, Message);
   if (Failed)
     throw Exception(Message);
+}
+
+TTiffInput::TTiffInput(const std::string& FileName) {
+  RaiseTiffFailure([&] {
+    FHandle = OpenInput(FileName, FWidth, FHeight);
+    // Where LoadTiff16 would allocate the planes next.
+    if (CheckedBlockBytes(CheckedProduct(FWidth, FHeight), sizeof(uint16_t)) < 0)
+      throw EOutOfMemory();
+  });
+}
+
+void TTiffInput::Read(TPlane16& Red, TPlane16& Green, TPlane16& Blue) {
+  try {
+    RaiseTiffFailure([&] { ReadInput(FHandle.get(), FWidth, FHeight, Red, Green, Blue); });
+  } catch (...) {
+    Red.reset();
+    Green.reset();
+    Blue.reset();
+    throw;
+  }
 }

@@ -12,6 +12,8 @@ public:
   // Fixes the size and creates zeroed planes on the first call of a run;
   // every later call does nothing. Raises EOutOfMemory.
   void Allocate(int NewWidth, int NewHeight);
+  // The most pixels a picture may have for its sums to be allocated.
+  static int64_t MaxPixels() { return MaxBlockBytes / static_cast<int64_t>(sizeof(float)); }
   // Adds Width pixels of blue, green, red bytes into row Y.
   void AddBgrRow(int Y, const uint8_t* Row);
   // Adds Width x Height samples of each channel.

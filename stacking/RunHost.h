@@ -4,6 +4,7 @@
 // window is one host, velmora-stack another, the tests a third.
 #include "AsSaveTiff16Unit.h"
 #include "Bitmap24.h"
+#include "RunThreads.h"
 
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ public:
   // The screen cursor (crHourGlass is the busy cursor).
   virtual int Cursor() = 0;
   virtual void SetCursor(int Id) = 0;
+  // How many threads read the files; 1: none besides the run's own.
+  virtual int Threads() const { return RunThreadsFromEnvironment(); }
   // How the result is compressed; the window always writes it uncompressed.
   virtual TTiffCompression Compression() { return tcNone; }
 };

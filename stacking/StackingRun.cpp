@@ -2,7 +2,8 @@
 
 #include "AsSaveTiff16Unit.h"
 #include "ExposureAccumulator.h"
-#include "JpegAhead.h"
+#include "ReadAhead.h"
+#include "ReadAheadPlan.h"
 #include "SafeSave.h"
 #include "VekApp.h"
 #include "VekExceptions.h"
@@ -51,11 +52,7 @@ void CheckSize(const TExposureAccumulator& Sums, const std::string& FileName, in
                   std::to_string(Sums.Height) + CRLF + "Bearbeitung wird abgebrochen");
 }
 
-void AddJpeg(TExposureAccumulator& Sums, TJpegAhead& Jpeg, const std::string& FileName,
-             const std::string& Next) {
-  const TBitmap24& Work = Jpeg.Load(FileName, Next);
-  CheckSize(Sums, FileName, Work.Width(), Work.Height());
-  Sums.Allocate(Work.Width(), Work.Height());
+void AddJpeg(TExposureAccumulator& Sums, TBitmap24& Work) {
   // The new maximum is taken row by row as the rows are added.
   float Maximum = 0;
   for (int Y = 0; Y < Sums.Height; ++Y) {
@@ -63,17 +60,6 @@ void AddJpeg(TExposureAccumulator& Sums, TJpegAhead& Jpeg, const std::string& Fi
     Maximum = Sums.RowMaximum(Y, Maximum);
   }
   Sums.Maximum = Maximum;
-}
-
-void AddTiff(TExposureAccumulator& Sums, const std::string& FileName) {
-  uint32_t Width = 0;
-  uint32_t Height = 0;
-  TPlane16 Red, Green, Blue;
-  LoadTiff16(FileName, Width, Height, Red, Green, Blue);
-  CheckSize(Sums, FileName, Width, Height);
-  Sums.Allocate(static_cast<int>(Width), static_cast<int>(Height));
-  Sums.AddPlanes16(Red.get(), Green.get(), Blue.get());
-  Sums.UpdateMaximum();
 }
 
 // The maximum is that of the sums with the file just added.
@@ -87,26 +73,46 @@ void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work) {
   Host.ShowPicture(Work);
 }
 
-// Next names the following entry when it is a readable JPEG file, to be
-// decoded ahead; otherwise it is empty.
-void ProcessFile(TRunHost& Host, TExposureAccumulator& Sums, TJpegAhead& Jpeg,
-                 const std::string& FileName, const std::string& Next, int FilterIndex) {
+// What a run keeps while it adds its files. A JPEG's preview is rendered
+// into its own bitmap once it is added; a TIFF's into Preview.
+struct TProcessing {
+  TExposureAccumulator& Sums;
+  TReadAhead& Ahead;
+  TBitmap24& Preview;
+  int FilterIndex;
+};
+
+void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
   App->WriteIniString(Section, "Path", ExtractFilePath(FileName));
-  App->WriteIniInteger(Section, "FilterIndex", FilterIndex);
+  App->WriteIniInteger(Section, "FilterIndex", Run.FilterIndex);
   Host.SetInfo("Processing " + ExtractFileName(FileName));
-  const std::string Ext = ExtractFileExt(FileName);
-  const std::string Kind = TrimUpper(Ext);
-  if (Kind == ".JPG")
-    AddJpeg(Sums, Jpeg, FileName, Next);
-  else if (Kind == ".TIF")
-    AddTiff(Sums, FileName);
-  else
-    throw Exception("Unbekannter Filetyp '" + Ext + "'" + CRLF + "Bearbeitung wird abgebrochen");
-  ShowPreview(Host, Sums, Jpeg.Current());
+  const TExposureKind Kind = ExposureKindOf(FileName);
+  if (Kind == TExposureKind::Other)
+    throw Exception("Unbekannter Filetyp '" + ExtractFileExt(FileName) + "'" + CRLF +
+                    "Bearbeitung wird abgebrochen");
+  TExposureAccumulator& Sums = Run.Sums;
+  // Refused by its header: a picture of another size, or one too large
+  // for the sums, is not read at all.
+  TExposure& Exposure = Run.Ahead.Take(Index, [&](int Width, int Height) {
+    CheckSize(Sums, FileName, Width, Height);
+    Sums.Allocate(Width, Height);
+  });
+  if (Kind == TExposureKind::Jpeg) {
+    AddJpeg(Sums, Exposure.Bitmap());
+    ShowPreview(Host, Sums, Exposure.Bitmap());
+  } else {
+    Sums.AddPlanes16(Exposure.Red(), Exposure.Green(), Exposure.Blue());
+    Sums.UpdateMaximum();
+    ShowPreview(Host, Sums, Run.Preview);
+  }
+  Run.Ahead.Done(Index);
 }
 
-bool IsJpegName(const std::string& FileName) {
-  return TrimUpper(ExtractFileExt(FileName)) == ".JPG";
+std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& Files) {
+  std::vector<TReadAhead::TFile> Result;
+  for (const std::string& Name : Files)
+    Result.push_back({Name, ExposureKindOf(Name)});
+  return Result;
 }
 
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName) {
@@ -142,27 +148,29 @@ void RunStacking(TRunHost& Host) {
       Abort();
   }
 
-  // The work bitmaps live in Jpeg: the one of the file just added takes
-  // its preview while the next file is decoded into the other.
-  TJpegAhead Jpeg;
   TExposureAccumulator Sums;
+  // The files are read ahead on the other cores and added here in order.
+  TReadAhead Ahead(ClassifiedFiles(Files), Host.Threads(), TExposureAccumulator::MaxPixels(),
+                   AvailableMemory());
+  TBitmap24 Preview;
+  TProcessing Run{Sums, Ahead, Preview, FilterIndex};
   std::string Current;
   {
     TBusyCursor Busy(Host);
     for (size_t I = 0; I < Files.size(); ++I) {
       Current = Files[I];
-      if (!FileReadable(Current))
+      if (!FileReadable(Current)) {
+        Ahead.Skip(I);
         continue;
+      }
       Host.StartFile(static_cast<int>(I) + 1, static_cast<int>(Files.size()), Current);
-      const bool AheadUseful =
-          I + 1 < Files.size() && IsJpegName(Files[I + 1]) && FileReadable(Files[I + 1]);
-      ProcessFile(Host, Sums, Jpeg, Current, AheadUseful ? Files[I + 1] : std::string(),
-                  FilterIndex);
+      ProcessFile(Host, Run, Current, I);
     }
   }
-  // The window keeps its own copy of the picture; the bitmaps' memory is
-  // given back before the result is written.
-  Jpeg.Release();
+  // The window keeps its own copy of the picture; the threads end and the
+  // buffers are given back before the result is written.
+  Ahead.Release();
+  Preview.Clear();
   if (!Sums.Allocated)
     throw Exception("Keine der gewählten Dateien konnte gelesen werden");
 

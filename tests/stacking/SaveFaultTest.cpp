@@ -108,18 +108,21 @@ TEST_F(SaveFault, FullDiskKeepsTheOldResultAndLeavesNoPartialFile) {
   EXPECT_EQ(Dir.Names(), Expected);
 }
 
-// velmora-stack's host: no picture, so the run holds only its own buffers.
+// velmora-stack's host with two reading threads: no picture, so the run
+// holds only its own buffers.
 class THiddenHost : public TScriptedHost {
 public:
   bool ShowsPicture() const override { return false; }
+  int Threads() const override { return 2; }
 };
 
-// Two exposures of 6000 x 4000 pixels need 288 MB of sums, 72 MB for each
-// decoded file (the next one is decoded while the current one is added)
-// and 144 MB of output planes: 400 MB cannot hold a run. Both attempts in
-// the same process fail cleanly, and afterwards a block of 280 MB still
-// fits, which a leaked sum (288 MB) or a leaked bitmap with the decoding
-// thread's heap (72 MB + 64 MB reserved) would not leave room for.
+// Two exposures of 6000 x 4000 pixels need 288 MB of sums and 72 MB for
+// each decoded file, three of which two threads hold at once: 400 MB
+// cannot hold the run. Both attempts in the same process fail cleanly, and
+// afterwards a block of 220 MB still fits beside what the two threads keep
+// reserved for the rest of the process (64 MB of heap each, their stacks),
+// which a leaked sum (288 MB) or a leaked bitmap (72 MB) would not leave
+// room for.
 TEST_F(SaveFault, NoAddressSpaceLeftIsACleanOutOfMemoryEveryBufferFreed) {
   if (AddressSanitized())
     GTEST_SKIP() << "AddressSanitizer's shadow memory needs more address space than any limit";
@@ -142,13 +145,13 @@ TEST_F(SaveFault, NoAddressSpaceLeftIsACleanOutOfMemoryEveryBufferFreed) {
       }
       Record += "cursor " + std::to_string(Host.CurrentCursor) + "\n";
     }
-    const auto Block = AllocArray<uint8_t>(int64_t{280} << 20);
-    return Record + "block of 280 MB taken";
+    const auto Block = AllocArray<uint8_t>(int64_t{220} << 20);
+    return Record + "block of 220 MB taken";
   });
   ASSERT_TRUE(Starved.Exited) << "signal " << Starved.Signal;
   EXPECT_EQ(Starved.ExitCode, 0);
   const std::string Once = "Out of memory\ncursor " + std::to_string(crDefault) + "\n";
-  EXPECT_EQ(Starved.Output, Once + Once + "block of 280 MB taken");
+  EXPECT_EQ(Starved.Output, Once + Once + "block of 220 MB taken");
   EXPECT_EQ(ReadBytes(Output), "old result");
   EXPECT_EQ(Dir.Names(),
             (std::vector<std::string>{"VadevEzuzeva.ini", "a.jpg", "b.jpg", "out.tif"}));

@@ -1,0 +1,48 @@
+#pragma once
+// One input file of a run in memory: a JPEG decoded into a 24-bit bitmap
+// or a TIFF read into three 16-bit planes, its header read first so that
+// its size can be refused before its pixels are read.
+#include "AsSaveTiff16Unit.h"
+#include "Bitmap24.h"
+#include "JpegInput.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+enum class TExposureKind : uint8_t { Other, Jpeg, Tiff };
+
+// The kind a run gives a file by its upper-cased extension: ".JPG" or ".TIF".
+TExposureKind ExposureKindOf(const std::string& FileName);
+
+// The buffers stay for the next file read into the same object, so a run
+// of equal exposures takes fresh memory once per object, not per file.
+// The buffers of the other kind are freed when a file of one kind comes.
+class TExposure {
+public:
+  // Reads the header of FileName: Width and Height are then its size.
+  // Raises as LoadJpegBgr or LoadTiff16 do up to the header.
+  void ReadHeader(const std::string& FileName, TExposureKind Kind);
+  // Reads the pixels of the file whose header was read last. Raises as
+  // the readers do; EAbort when Stop is set while a JPEG is decoded.
+  void ReadPixels(const std::atomic<bool>* Stop);
+
+  TExposureKind Kind() const { return FKind; }
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  // A JPEG's picture: blue, green, red rows.
+  TBitmap24& Bitmap() { return FBitmap; }
+  // A TIFF's red, green and blue planes.
+  const uint16_t* Red() const { return FRed.get(); }
+  const uint16_t* Green() const { return FGreen.get(); }
+  const uint16_t* Blue() const { return FBlue.get(); }
+
+private:
+  TExposureKind FKind = TExposureKind::Other;
+  int FWidth = 0;
+  int FHeight = 0;
+  TJpegImage FJpeg;
+  TBitmap24 FBitmap;
+  std::unique_ptr<TTiffInput> FTiff;
+  TPlane16 FRed, FGreen, FBlue;
+};

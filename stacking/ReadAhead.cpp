@@ -1,0 +1,265 @@
+#include "ReadAhead.h"
+
+#include "ReadAheadPlan.h"
+
+#include <algorithm>
+#include <atomic>
+#include <sys/stat.h>
+#include <system_error>
+#include <utility>
+
+struct TReadAhead::TJob {
+  enum class TPhase : uint8_t { Waiting, Header, Pixels, Done };
+  // What the file was when it was read ahead: a change since shows here.
+  struct TStamp {
+    bool Valid = false;
+    struct stat Info {};
+  };
+
+  std::string Name;
+  TExposureKind Kind = TExposureKind::Other;
+  TPhase Phase = TPhase::Waiting;
+  // Read by the run itself at its turn, or passed over: no thread starts it.
+  bool Claimed = false;
+  bool HeaderOk = false;
+  bool PixelsOk = false;
+  int Width = 0;
+  int Height = 0;
+  TStamp Stamp;
+  TExposure* Slot = nullptr;
+  std::atomic<bool> Stop{false};
+};
+
+namespace {
+
+using TJob = TReadAhead::TJob;
+using TPhase = TJob::TPhase;
+
+TJob::TStamp StampOf(const std::string& FileName) {
+  TJob::TStamp Stamp;
+  Stamp.Valid = stat(FileName.c_str(), &Stamp.Info) == 0;
+  return Stamp;
+}
+
+bool SameFile(const TJob::TStamp& A, const TJob::TStamp& B) {
+  const struct stat& X = A.Info;
+  const struct stat& Y = B.Info;
+  return A.Valid && B.Valid && X.st_dev == Y.st_dev && X.st_ino == Y.st_ino &&
+         X.st_size == Y.st_size && X.st_mtim.tv_sec == Y.st_mtim.tv_sec &&
+         X.st_mtim.tv_nsec == Y.st_mtim.tv_nsec && X.st_ctim.tv_sec == Y.st_ctim.tv_sec &&
+         X.st_ctim.tv_nsec == Y.st_ctim.tv_nsec;
+}
+
+} // namespace
+
+TReadAhead::TReadAhead(std::vector<TFile> Files, int Threads, int64_t MaxPixels, int64_t Available)
+    : FThreadCount(std::max(Threads, 1)), FMaxPixels(MaxPixels), FAvailable(Available) {
+  for (TFile& File : Files) {
+    auto Job = std::make_unique<TJob>();
+    Job->Name = std::move(File.Name);
+    Job->Kind = File.Kind;
+    // The run ends at such a file or passes over it; it is never read.
+    Job->Claimed = File.Kind == TExposureKind::Other;
+    FJobs.push_back(std::move(Job));
+  }
+  if (FThreadCount < 2)
+    return;
+  try {
+    for (int I = 0; I < FThreadCount; ++I)
+      FThreads.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+    // Fewer threads than asked; with none, every file is read at its turn.
+  }
+}
+
+TReadAhead::~TReadAhead() {
+  Release();
+}
+
+void TReadAhead::Release() {
+  {
+    const std::lock_guard Lock(FMutex);
+    FQuit = true;
+    for (const auto& Job : FJobs)
+      Job->Stop = true;
+  }
+  FChanged.notify_all();
+  FThreads.clear();
+  const std::lock_guard Lock(FMutex);
+  for (const auto& Job : FJobs)
+    Job->Slot = nullptr;
+  FFree.clear();
+  FSlots.clear();
+}
+
+int TReadAhead::Slots() const {
+  const std::lock_guard Lock(FMutex);
+  return FSlotLimit;
+}
+
+bool TReadAhead::CanStart() {
+  while (FNext < FJobs.size() && FJobs[FNext]->Claimed)
+    ++FNext;
+  return FNext < FJobs.size() && (!FFree.empty() || static_cast<int>(FSlots.size()) < FSlotLimit);
+}
+
+TExposure* TReadAhead::FreeSlot() {
+  if (!FFree.empty()) {
+    TExposure* Slot = FFree.back();
+    FFree.pop_back();
+    return Slot;
+  }
+  FSlots.push_back(std::make_unique<TExposure>());
+  return FSlots.back().get();
+}
+
+void TReadAhead::PlanSlots(int64_t Pixels) {
+  const bool AnyTiff = std::any_of(
+      FJobs.begin(), FJobs.end(), [](const auto& Job) { return Job->Kind == TExposureKind::Tiff; });
+  FSlotLimit = ReadAheadSlots(FThreadCount, Pixels, AnyTiff ? 6 : 3, FAvailable);
+  FPlanned = true;
+  FChanged.notify_all();
+}
+
+void TReadAhead::FixSize(int Width, int Height) {
+  const std::lock_guard Lock(FMutex);
+  if (!FPlanned)
+    PlanSlots(static_cast<int64_t>(Width) * Height);
+  FFixed = true;
+  FFixedWidth = Width;
+  FFixedHeight = Height;
+}
+
+// A picture the run would refuse by its size is not worth decoding ahead.
+bool TReadAhead::Worth(const TJob& Job) const {
+  if (static_cast<int64_t>(Job.Width) * Job.Height > FMaxPixels)
+    return false;
+  if (FFixed)
+    return Job.Width == FFixedWidth && Job.Height == FFixedHeight;
+  // Until the run has fixed the size, the first file's header stands for it.
+  for (const auto& First : FJobs) {
+    if (First->Kind == TExposureKind::Other)
+      continue;
+    if (First.get() == &Job || !First->HeaderOk)
+      return true;
+    return First->Width == Job.Width && First->Height == Job.Height;
+  }
+  return true;
+}
+
+void TReadAhead::Work() {
+  std::unique_lock Lock(FMutex);
+  for (;;) {
+    FChanged.wait(Lock, [this] { return FQuit || CanStart(); });
+    if (FQuit)
+      return;
+    TJob& Job = *FJobs[FNext++];
+    try {
+      Job.Slot = FreeSlot();
+    } catch (const std::bad_alloc&) {
+      // The run reads the file at its turn.
+      Job.Claimed = true;
+      return;
+    }
+    Job.Phase = TPhase::Header;
+    Lock.unlock();
+    // Stamped before reading: a change during the read shows at the turn.
+    Job.Stamp = StampOf(Job.Name);
+    bool Ok = true;
+    try {
+      Job.Slot->ReadHeader(Job.Name, Job.Kind);
+    } catch (...) {
+      Ok = false;
+    }
+    Lock.lock();
+    Job.HeaderOk = Ok;
+    if (Ok) {
+      Job.Width = Job.Slot->Width();
+      Job.Height = Job.Slot->Height();
+      if (!FPlanned)
+        PlanSlots(static_cast<int64_t>(Job.Width) * Job.Height);
+    }
+    const bool Go = Ok && !Job.Stop && Worth(Job);
+    Job.Phase = Go ? TPhase::Pixels : TPhase::Done;
+    FChanged.notify_all();
+    if (!Go)
+      continue;
+    Lock.unlock();
+    Ok = true;
+    try {
+      Job.Slot->ReadPixels(&Job.Stop);
+    } catch (...) {
+      Ok = false;
+    }
+    Lock.lock();
+    Job.PixelsOk = Ok;
+    Job.Phase = TPhase::Done;
+    FChanged.notify_all();
+  }
+}
+
+TExposure& TReadAhead::Take(size_t Index, const TCheck& Check) {
+  TJob& Job = *FJobs.at(Index);
+  std::unique_lock Lock(FMutex);
+  if (Job.Phase == TPhase::Waiting) {
+    // Not started yet: read here and now. No later file has been started
+    // and every earlier one is done, so a slot is free.
+    Job.Claimed = true;
+    Job.Slot = FreeSlot();
+    Lock.unlock();
+    return AtTurn(Job, Check);
+  }
+  FChanged.wait(Lock, [&] { return Job.Phase >= TPhase::Pixels; });
+  if (Job.HeaderOk && SameFile(Job.Stamp, StampOf(Job.Name))) {
+    const int Width = Job.Width;
+    const int Height = Job.Height;
+    Lock.unlock();
+    // Refused by its header while its pixels may still be read: the run
+    // ends without waiting for them.
+    Check(Width, Height);
+    FixSize(Width, Height);
+    Lock.lock();
+    FChanged.wait(Lock, [&] { return Job.Phase == TPhase::Done; });
+    if (Job.PixelsOk)
+      return *Job.Slot;
+  } else {
+    Job.Stop = true;
+    FChanged.wait(Lock, [&] { return Job.Phase == TPhase::Done; });
+  }
+  Lock.unlock();
+  return AtTurn(Job, Check);
+}
+
+// As a run without threads reads the file: its failure surfaces here.
+TExposure& TReadAhead::AtTurn(TJob& Job, const TCheck& Check) {
+  Job.Stop = false;
+  TExposure& Exposure = *Job.Slot;
+  Exposure.ReadHeader(Job.Name, Job.Kind);
+  Check(Exposure.Width(), Exposure.Height());
+  FixSize(Exposure.Width(), Exposure.Height());
+  Exposure.ReadPixels(nullptr);
+  return Exposure;
+}
+
+void TReadAhead::Done(size_t Index) {
+  {
+    const std::lock_guard Lock(FMutex);
+    TJob& Job = *FJobs.at(Index);
+    if (Job.Slot)
+      FFree.push_back(std::exchange(Job.Slot, nullptr));
+  }
+  FChanged.notify_all();
+}
+
+void TReadAhead::Skip(size_t Index) {
+  std::unique_lock Lock(FMutex);
+  TJob& Job = *FJobs.at(Index);
+  if (Job.Phase == TPhase::Waiting) {
+    Job.Claimed = true;
+    return;
+  }
+  Job.Stop = true;
+  FChanged.wait(Lock, [&] { return Job.Phase == TPhase::Done; });
+  Lock.unlock();
+  Done(Index);
+}

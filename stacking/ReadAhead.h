@@ -1,0 +1,80 @@
+#pragma once
+// The files of a run read ahead on other cores while the run adds them in
+// their order. What the run sees does not change: each file is taken at
+// its own turn, and when reading it ahead failed, or the file changed
+// since, it is read again at its turn, so that its failure surfaces then
+// as it would have. With one thread no thread is started: every file is
+// read at its turn.
+#include "Exposure.h"
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class TReadAhead {
+public:
+  struct TFile {
+    std::string Name;
+    TExposureKind Kind = TExposureKind::Other;
+  };
+  // Raises to refuse a file of this size before its pixels are read.
+  using TCheck = std::function<void(int Width, int Height)>;
+
+  // Files: the run's files in their order; those of kind Other are never
+  // read. Threads: how many read at once. Pictures of more than MaxPixels
+  // pixels are not read ahead: the run refuses them by their size.
+  // Available: the memory the buffers may be planned from.
+  TReadAhead(std::vector<TFile> Files, int Threads, int64_t MaxPixels, int64_t Available);
+  // Stops what is read ahead and waits for every thread.
+  ~TReadAhead();
+  TReadAhead(const TReadAhead&) = delete;
+  TReadAhead& operator=(const TReadAhead&) = delete;
+
+  // File Index at its turn: its header read and handed to Check, then its
+  // pixels. Raises what reading the file raises at its turn, or what
+  // Check raises. The exposure stays the caller's until Done.
+  TExposure& Take(size_t Index, const TCheck& Check);
+  // The file taken last is added and shown: its buffers serve later files.
+  void Done(size_t Index);
+  // File Index is passed over at its turn.
+  void Skip(size_t Index);
+  // Stops, waits for every thread and frees every buffer.
+  void Release();
+
+  // Files held in memory at once, as planned from the first header read
+  // (1 before that); for the tests of the plan.
+  int Slots() const;
+
+  struct TJob;
+
+private:
+  void Work();
+  bool CanStart();
+  TExposure* FreeSlot();
+  void PlanSlots(int64_t Pixels);
+  void FixSize(int Width, int Height);
+  bool Worth(const TJob& Job) const;
+  TExposure& AtTurn(TJob& Job, const TCheck& Check);
+
+  mutable std::mutex FMutex;
+  std::condition_variable FChanged;
+  std::vector<std::unique_ptr<TJob>> FJobs;
+  size_t FNext = 0;
+  const int FThreadCount;
+  const int64_t FMaxPixels;
+  const int64_t FAvailable;
+  int FSlotLimit = 1;
+  bool FPlanned = false;
+  bool FQuit = false;
+  // The size of the first file the run accepted.
+  bool FFixed = false;
+  int FFixedWidth = 0;
+  int FFixedHeight = 0;
+  std::vector<std::unique_ptr<TExposure>> FSlots;
+  std::vector<TExposure*> FFree;
+  std::vector<std::jthread> FThreads;
+};
