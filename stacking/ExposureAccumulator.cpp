@@ -17,7 +17,9 @@ inline int32_t Scaled(float Sum, float Scale) {
 // Blue, green, red bytes of Width pixels added into three rows of sums.
 // Kept apart so that the compiler can make a wider version for machines
 // with AVX2, picked when the program starts; the results are the same.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// Not under ThreadSanitizer, whose instrumented picker would run before
+// the sanitizer is set up and crash the program at its start.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void AddBgr(const uint8_t* __restrict Row, float* __restrict Red, float* __restrict Green,

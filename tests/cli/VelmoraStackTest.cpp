@@ -325,4 +325,40 @@ TEST_F(VelmoraStack, JpegAndTiffMixedAddTheirNumbers) {
   ExpectStackOf({A, B, C}, ProbeTiff(Dir.File("mixed.tif")));
 }
 
+TEST_F(VelmoraStack, ThreadsFromTheOptionOrTheEnvironmentGiveTheSameResult) {
+  std::vector<std::string> Inputs;
+  for (int I = 0; I < 6; ++I)
+    Inputs.push_back(Exposure(std::to_string(I) + ".jpg", 64, 48, 30 * I));
+  const std::string Tiff = Dir.File("t.tif");
+  WriteTiff(Tiff, TTiffPicture::Pattern(64, 48, 16, 3, 4));
+  Inputs.insert(Inputs.begin() + 3, Tiff);
+  const auto Stack = [&](std::vector<std::string> Args, const std::string& Output) {
+    Args.insert(Args.end(), {"-o", Dir.File(Output)});
+    Args.insert(Args.end(), Inputs.begin(), Inputs.end());
+    const TRun Result = Run(Args);
+    EXPECT_EQ(Result.Status, 0) << Result.Err;
+    return ReadBytes(Dir.File(Output));
+  };
+  const std::string Serial = Stack({"-j", "1"}, "serial.tif");
+  EXPECT_TRUE(Stack({"--threads=4"}, "four.tif") == Serial);
+  EXPECT_TRUE(Stack({"--threads", "2"}, "two.tif") == Serial);
+  setenv("VELMORA_THREADS", "3", 1);
+  EXPECT_TRUE(Stack({}, "environment.tif") == Serial);
+  // The option wins over the environment.
+  setenv("VELMORA_THREADS", "not a count", 1);
+  EXPECT_TRUE(Stack({"-j", "1"}, "option.tif") == Serial);
+  unsetenv("VELMORA_THREADS");
+
+  for (const char* Wrong : {"0", "257", "x", ""}) {
+    const TRun Refused = Run({"-j", Wrong, "-o", Dir.File("no.tif"), Inputs[0], Inputs[1]});
+    EXPECT_EQ(Refused.Status, 2) << Wrong;
+    EXPECT_NE(Refused.Err.find("option -j takes a number of threads from 1 to 256"),
+              std::string::npos)
+        << Refused.Err;
+  }
+  const TRun Missing = Run({"-o", Dir.File("no.tif"), Inputs[0], Inputs[1], "--threads"});
+  EXPECT_EQ(Missing.Status, 2);
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("no.tif")));
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <set>
 
@@ -220,6 +221,63 @@ TEST(JpegInput, PictureTooLargeForOneBitmapIsOutOfMemory) {
   TJpegImage Image;
   TBitmap24 Bitmap;
   EXPECT_THROW(LoadJpegBgr(Image, Dir.File("huge.jpg"), Bitmap), EOutOfMemory);
+}
+
+TEST(JpegInput, HeaderGivesTheSizeBeforeTheDecodingAndIsUsedUpByIt) {
+  TTempDir Dir;
+  WriteJpeg(Dir.File("a.jpg"), Banded(64, 40));
+  TJpegImage Image;
+  TBitmap24 Bitmap;
+  LoadJpegHeader(Image, Dir.File("a.jpg"));
+  EXPECT_EQ(Image.Width(), 64);
+  EXPECT_EQ(Image.Height(), 40);
+  EXPECT_EQ(Bitmap.Width(), 0);
+  DecodeJpegBgr(Image, Bitmap);
+  ExpectBanded(Bitmap, 64, 40);
+  // Each load decodes once.
+  EXPECT_THROW(DecodeJpegBgr(Image, Bitmap), Exception);
+  TJpegImage Unloaded;
+  EXPECT_THROW(DecodeJpegBgr(Unloaded, Bitmap), Exception);
+
+  // A header libjpeg refuses fails the load with the code a whole decode
+  // would give; an empty file as well.
+  WriteBytes(Dir.File("png.jpg"), "\x89PNG\r\n\x1a\n");
+  try {
+    LoadJpegHeader(Image, Dir.File("png.jpg"));
+    FAIL() << "no exception";
+  } catch (const EJPEG& E) {
+    EXPECT_EQ(E.Message(), "JPEG error #53");
+  }
+  WriteBytes(Dir.File("empty.jpg"), "");
+  try {
+    LoadJpegHeader(Image, Dir.File("empty.jpg"));
+    FAIL() << "no exception";
+  } catch (const EJPEG& E) {
+    EXPECT_EQ(E.Message(), "JPEG error #42");
+  }
+  // The header of a picture too large for a bitmap is still read.
+  std::string Bytes = EncodeJpeg(TJpegPicture::Solid(16, 16, TJpegKind::Rgb, {9, 9, 9}));
+  const size_t Frame = Bytes.find("\xFF\xC0");
+  ASSERT_NE(Frame, std::string::npos);
+  Bytes.replace(Frame + 5, 4, "\xFF\xDC\xFF\xDC");
+  WriteBytes(Dir.File("huge.jpg"), Bytes);
+  LoadJpegHeader(Image, Dir.File("huge.jpg"));
+  EXPECT_EQ(Image.Width(), 65500);
+  EXPECT_EQ(Image.Height(), 65500);
+}
+
+TEST(JpegInput, DecodingStopsWhenAskedAndTheObjectServesTheNextFile) {
+  TTempDir Dir;
+  WriteJpeg(Dir.File("a.jpg"), Banded(64, 40));
+  TJpegImage Image;
+  TBitmap24 Bitmap;
+  const std::atomic<bool> Stop{true};
+  LoadJpegHeader(Image, Dir.File("a.jpg"));
+  EXPECT_THROW(DecodeJpegBgr(Image, Bitmap, &Stop), EAbort);
+  const std::atomic<bool> Go{false};
+  LoadJpegHeader(Image, Dir.File("a.jpg"));
+  DecodeJpegBgr(Image, Bitmap, &Go);
+  ExpectBanded(Bitmap, 64, 40);
 }
 
 } // namespace

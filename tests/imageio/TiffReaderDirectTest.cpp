@@ -4,6 +4,9 @@
 #include "TempDir.h"
 #include "TiffMaker.h"
 
+#include "VekExceptions.h"
+
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -184,6 +187,82 @@ TEST(TiffReaderDirect, LoadTiff16HandsOverThePlanes) {
   EXPECT_EQ(Red[5], P.At(2, 1, 0));
   EXPECT_EQ(Green[5], P.At(2, 1, 1));
   EXPECT_EQ(Blue[0], P.At(0, 0, 2));
+}
+
+TEST(TiffReaderDirect, InputReadsIntoPlanesOfTheRightSizeAgain) {
+  TTempDir Dir;
+  const TTiffPicture A = TTiffPicture::Pattern(13, 5, 16, 3, 1);
+  const TTiffPicture B = TTiffPicture::Pattern(13, 5, 16, 3, 2);
+  TTiffPicture Planar = TTiffPicture::Pattern(13, 5, 16, 3, 3);
+  Planar.Planar = 2;
+  WriteTiff(Dir.File("a.tif"), A);
+  WriteTiff(Dir.File("b.tif"), B);
+  WriteTiff(Dir.File("planar.tif"), Planar);
+  WriteTiff(Dir.File("small.tif"), TTiffPicture::Pattern(4, 3));
+  TPlane16 Red, Green, Blue;
+  const auto Samples = [&](const TTiffInput& Input) {
+    std::vector<uint32_t> Result;
+    for (uint32_t I = 0; I < Input.Width() * Input.Height(); ++I)
+      Result.insert(Result.end(), {Red[I], Green[I], Blue[I]});
+    return Result;
+  };
+
+  TTiffInput First(Dir.File("a.tif"));
+  EXPECT_EQ(First.Width(), 13u);
+  EXPECT_EQ(First.Height(), 5u);
+  First.Read(Red, Green, Blue);
+  EXPECT_EQ(Samples(First), A.Samples);
+  const uint16_t* Kept = Red.get();
+  // Planes that hold the picture are filled again, whatever the layout;
+  // smaller pictures fit them too.
+  for (const auto& [Name, Picture] : {std::pair{"b.tif", &B}, {"planar.tif", &Planar}}) {
+    TTiffInput Next(Dir.File(Name));
+    Next.Read(Red, Green, Blue);
+    EXPECT_EQ(Red.get(), Kept) << Name;
+    EXPECT_EQ(Samples(Next), Picture->Samples) << Name;
+  }
+  TTiffInput Small(Dir.File("small.tif"));
+  Small.Read(Red, Green, Blue);
+  EXPECT_EQ(Red.get(), Kept);
+  EXPECT_EQ(Samples(Small), TTiffPicture::Pattern(4, 3).Samples);
+  // A larger one gets new planes.
+  TTiffPicture Large = TTiffPicture::Pattern(20, 9, 16, 3, 4);
+  WriteTiff(Dir.File("large.tif"), Large);
+  TTiffInput Wide(Dir.File("large.tif"));
+  Wide.Read(Red, Green, Blue);
+  EXPECT_EQ(Samples(Wide), Large.Samples);
+}
+
+TEST(TiffReaderDirect, InputRefusesBySizeOrFailsAsLoadTiff16) {
+  TTempDir Dir;
+  // 40000 x 30000 pixels: planes of 2.4 GB each cannot be allocated, and
+  // the header says so before anything is read.
+  TTiffPicture Huge = TTiffPicture::Pattern(16, 16);
+  WriteTiff(Dir.File("huge.tif"), Huge);
+  PatchTiffEntry(Dir.File("huge.tif"), 256, 40000);
+  PatchTiffEntry(Dir.File("huge.tif"), 257, 30000);
+  PatchTiffEntry(Dir.File("huge.tif"), 278, 30000);
+  const auto MessageOf = [](const std::function<void()>& Body) {
+    try {
+      Body();
+    } catch (const Exception& E) {
+      return E.ClassName() + ": " + E.Message();
+    }
+    return std::string("none");
+  };
+  EXPECT_EQ(MessageOf([&] { TTiffInput Input(Dir.File("huge.tif")); }), "Exception: Out of memory");
+  EXPECT_EQ(MessageOf([&] { TTiffInput Input(Dir.File("none.tif")); }),
+            "Exception: Unable to open input TIFF file '" + Dir.File("none.tif") + "'");
+
+  // A strip cut short fails the read and empties the planes.
+  TTiffPicture Cut = TTiffPicture::Pattern(16, 16);
+  Cut.RowsPerStrip = 4;
+  WriteTiff(Dir.File("cut.tif"), Cut);
+  PatchTiffEntry(Dir.File("cut.tif"), 279, 10, 2);
+  TPlane16 Red = AllocPlane16(16, 16), Green = AllocPlane16(16, 16), Blue = AllocPlane16(16, 16);
+  TTiffInput Input(Dir.File("cut.tif"));
+  EXPECT_EQ(MessageOf([&] { Input.Read(Red, Green, Blue); }), "Exception: Unexpected error");
+  EXPECT_TRUE(!Red && !Green && !Blue);
 }
 
 } // namespace

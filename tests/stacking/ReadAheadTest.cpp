@@ -1,0 +1,185 @@
+// The reading ahead of a run's files: how many it holds at once, how the
+// number of threads is set, and that every file comes out as read alone.
+#include "ReadAhead.h"
+#include "JpegMaker.h"
+#include "ReadAheadPlan.h"
+#include "RunThreads.h"
+#include "TempDir.h"
+#include "TiffMaker.h"
+#include "VekExceptions.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+constexpr int64_t MiB = int64_t{1} << 20;
+constexpr int64_t Plenty = int64_t{64} << 30;
+
+TEST(ReadAheadPlan, OneThreadHoldsOneFileAndMoreHoldNoMoreThanTheyCanRead) {
+  const int64_t Pixels = 6000 * 4000;
+  EXPECT_EQ(ReadAheadSlots(1, Pixels, 3, Plenty), 1);
+  EXPECT_EQ(ReadAheadSlots(0, Pixels, 3, Plenty), 1);
+  // Two threads: three decoded JPEGs (9 bytes per pixel) fit the 12 bytes
+  // per pixel two threads may hold; TIFF planes only twice.
+  EXPECT_EQ(ReadAheadSlots(2, Pixels, 3, Plenty), 3);
+  EXPECT_EQ(ReadAheadSlots(2, Pixels, 6, Plenty), 2);
+  // Many threads: one file per thread and the one being added.
+  EXPECT_EQ(ReadAheadSlots(16, Pixels, 3, Plenty), 17);
+  EXPECT_EQ(ReadAheadSlots(16, Pixels, 6, Plenty), 16);
+  EXPECT_EQ(ReadAheadSlots(4, 1, 3, Plenty), 5);
+}
+
+TEST(ReadAheadPlan, TheMemoryBudgetLimitsTheFilesHeld) {
+  // 23000 x 23000 pixels: sums of 6.35 GB, 1.59 GB per decoded JPEG,
+  // 3.17 GB of TIFF planes. Half of what 16 GiB (17.18 GB) leave beside
+  // the sums, 5.42 GB, holds three JPEGs and one TIFF; half of what 32 GiB
+  // leave, 14.0 GB, eight JPEGs.
+  const int64_t Pixels = int64_t{23000} * 23000;
+  const int64_t Sixteen = int64_t{16} << 30;
+  EXPECT_EQ(ReadAheadSlots(16, Pixels, 3, Sixteen), 3);
+  EXPECT_EQ(ReadAheadSlots(16, Pixels, 6, Sixteen), 1);
+  EXPECT_EQ(ReadAheadSlots(16, Pixels, 3, 2 * Sixteen), 8);
+  // With memory to spare, never more than the threads can read.
+  EXPECT_EQ(ReadAheadSlots(16, Pixels, 3, 8 * Sixteen), 17);
+  EXPECT_EQ(ReadAheadSlots(2, Pixels, 3, 8 * Sixteen), 3);
+  // Too little even for the sums: still one file, read at its turn.
+  EXPECT_EQ(ReadAheadSlots(8, Pixels, 3, 100 * MiB), 1);
+  EXPECT_GT(AvailableMemory(), 0);
+}
+
+TEST(RunThreads, CountsFromOneTo256AreTaken) {
+  int Threads = -1;
+  for (const auto& [Text, Value] : {std::pair{"1", 1}, {"2", 2}, {"16", 16}, {"256", 256}}) {
+    EXPECT_TRUE(ParseThreadCount(Text, Threads)) << Text;
+    EXPECT_EQ(Threads, Value);
+  }
+  Threads = 7;
+  for (const char* Text : {"", "0", "257", "1000", "-1", "+2", " 2", "2 ", "2x", "0x4", "four"}) {
+    EXPECT_FALSE(ParseThreadCount(Text, Threads)) << Text;
+    EXPECT_EQ(Threads, 7) << Text;
+  }
+}
+
+TEST(RunThreads, TheEnvironmentVariableSetsTheDefault) {
+  ASSERT_EQ(unsetenv("VELMORA_THREADS"), 0);
+  const int Default = RunThreadsFromEnvironment();
+  EXPECT_GE(Default, 1);
+  setenv("VELMORA_THREADS", "3", 1);
+  EXPECT_EQ(RunThreadsFromEnvironment(), 3);
+  setenv("VELMORA_THREADS", "1", 1);
+  EXPECT_EQ(RunThreadsFromEnvironment(), 1);
+  // A value that is no count is passed over.
+  setenv("VELMORA_THREADS", "many", 1);
+  EXPECT_EQ(RunThreadsFromEnvironment(), Default);
+  unsetenv("VELMORA_THREADS");
+}
+
+class ReadAhead : public ::testing::Test {
+protected:
+  void SetUp() override { SilenceTiffLibrary(); }
+
+  std::string Jpeg(const std::string& Name, int Seed) {
+    TJpegPicture Picture = TJpegPicture::Solid(40, 30, TJpegKind::Rgb, {0, 0, 0});
+    for (int Y = 0; Y < 30; ++Y)
+      for (int X = 0; X < 40; ++X)
+        for (int C = 0; C < 3; ++C)
+          Picture.At(X, Y)[C] = static_cast<uint8_t>(X * 5 + Y * 3 + C * 70 + Seed * 41);
+    WriteJpeg(Dir.File(Name), Picture, {95});
+    return Dir.File(Name);
+  }
+
+  std::string Tiff(const std::string& Name, uint32_t Seed) {
+    WriteTiff(Dir.File(Name), TTiffPicture::Pattern(40, 30, 16, 3, Seed));
+    return Dir.File(Name);
+  }
+
+  // Every file's pixels as Take gives them at its turn, and how many
+  // distinct exposures they came in.
+  struct TTaken {
+    std::vector<std::vector<uint8_t>> Pixels;
+    size_t Distinct = 0;
+    int Slots = 0;
+  };
+  static TTaken TakeAll(const std::vector<TReadAhead::TFile>& Files, int Threads,
+                        int64_t Available) {
+    TReadAhead Ahead(Files, Threads, int64_t{1} << 30, Available);
+    TTaken Taken;
+    std::set<const TExposure*> Seen;
+    for (size_t I = 0; I < Files.size(); ++I) {
+      TExposure& X = Ahead.Take(I, [](int, int) {});
+      Seen.insert(&X);
+      std::vector<uint8_t> Bytes;
+      if (X.Kind() == TExposureKind::Jpeg) {
+        for (int Y = 0; Y < X.Height(); ++Y)
+          Bytes.insert(Bytes.end(), X.Bitmap().Row(Y), X.Bitmap().Row(Y) + 3 * X.Width());
+      } else {
+        const size_t Count = static_cast<size_t>(X.Width()) * X.Height();
+        for (const uint16_t* Plane : {X.Red(), X.Green(), X.Blue()})
+          for (size_t S = 0; S < Count; ++S) {
+            Bytes.push_back(static_cast<uint8_t>(Plane[S] & 0xFF));
+            Bytes.push_back(static_cast<uint8_t>(Plane[S] >> 8));
+          }
+      }
+      Taken.Pixels.push_back(Bytes);
+      Ahead.Done(I);
+    }
+    Taken.Distinct = Seen.size();
+    Taken.Slots = Ahead.Slots();
+    return Taken;
+  }
+
+  TTempDir Dir;
+};
+
+TEST_F(ReadAhead, EveryFileComesOutAsReadAloneWhateverTheThreadsAndBudget) {
+  std::vector<TReadAhead::TFile> Files;
+  for (int I = 0; I < 10; ++I)
+    Files.push_back(
+        I % 3 == 2 ? TReadAhead::TFile{Tiff(std::to_string(I) + ".tif", I), TExposureKind::Tiff}
+                   : TReadAhead::TFile{Jpeg(std::to_string(I) + ".jpg", I), TExposureKind::Jpeg});
+  const TTaken Serial = TakeAll(Files, 1, Plenty);
+  EXPECT_EQ(Serial.Distinct, 1u);
+  EXPECT_EQ(Serial.Slots, 1);
+  // Four threads with plenty of memory: TIFF files among them, so 6 bytes
+  // per pixel each, four held at once.
+  const TTaken Wide = TakeAll(Files, 4, Plenty);
+  EXPECT_EQ(Wide.Slots, 4);
+  EXPECT_LE(Wide.Distinct, 4u);
+  EXPECT_EQ(Wide.Pixels, Serial.Pixels);
+  // Four threads but memory for the sums and two files (two times 6 bytes
+  // per pixel, doubled): never more than two held.
+  const int64_t Pixels = 40 * 30;
+  const TTaken Tight = TakeAll(Files, 4, 12 * Pixels + 2 * 2 * 6 * Pixels);
+  EXPECT_EQ(Tight.Slots, 2);
+  EXPECT_LE(Tight.Distinct, 2u);
+  EXPECT_EQ(Tight.Pixels, Serial.Pixels);
+}
+
+TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
+  const std::vector<TReadAhead::TFile> Files = {{Jpeg("a.jpg", 1), TExposureKind::Jpeg},
+                                                {Dir.File("gone.jpg"), TExposureKind::Jpeg},
+                                                {Dir.File("x.png"), TExposureKind::Other},
+                                                {Jpeg("b.jpg", 2), TExposureKind::Jpeg},
+                                                {Jpeg("c.jpg", 3), TExposureKind::Jpeg}};
+  for (int Threads : {1, 3}) {
+    TReadAhead Ahead(Files, Threads, int64_t{1} << 30, Plenty);
+    std::vector<std::string> Checked;
+    const auto Check = [&](int Width, int Height) {
+      Checked.push_back(std::to_string(Width) + "x" + std::to_string(Height));
+    };
+    EXPECT_EQ(Ahead.Take(0, Check).Width(), 40);
+    Ahead.Done(0);
+    Ahead.Skip(1);
+    Ahead.Skip(2);
+    EXPECT_EQ(Ahead.Take(3, Check).Height(), 30);
+    Ahead.Done(3);
+    // A check that raises ends the turn with its exception; the threads
+    // still reading are stopped when the object goes.
+    EXPECT_THROW(Ahead.Take(4, [](int, int) { throw EAbort(); }), EAbort);
+    EXPECT_EQ(Checked, (std::vector<std::string>{"40x30", "40x30"})) << Threads;
+  }
+}
+
+} // namespace

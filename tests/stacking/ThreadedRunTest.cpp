@@ -1,0 +1,256 @@
+// The run with its files read ahead on several threads. Whatever the
+// number of threads, the host sees the same calls with the same previews,
+// a failing file fails at its own turn, and the result is the same bytes:
+// each sum gets the same additions in the same order.
+#include "ScriptedHost.h"
+
+#include "JpegMaker.h"
+#include "StackingRun.h"
+#include "TempDir.h"
+#include "TiffMaker.h"
+#include "VekApp.h"
+#include "VekExceptions.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+constexpr int Width = 24;
+constexpr int Height = 16;
+
+// A host that reads with a given number of threads and keeps every preview.
+class TThreadedHost : public TScriptedHost {
+public:
+  explicit TThreadedHost(int ThreadCount) : FThreads(ThreadCount) {}
+  int Threads() const override { return FThreads; }
+  void ShowPicture(const TBitmap24& Bitmap) override {
+    TScriptedHost::ShowPicture(Bitmap);
+    Previews.push_back(Picture);
+    if (OnPreview)
+      OnPreview(Previews.size());
+  }
+  std::vector<std::vector<uint8_t>> Previews;
+  // Called with the number of previews shown so far.
+  std::function<void(size_t)> OnPreview;
+
+private:
+  int FThreads;
+};
+
+// What one run left: the host's record, the failure and the files written.
+struct TOutcome {
+  std::vector<std::string> Log;
+  std::vector<std::vector<uint8_t>> Previews;
+  std::string Failure = "none";
+  std::string Result;
+  std::string Settings;
+};
+
+int ThreadsOfThisProcess() {
+  int Count = 0;
+  DIR* Tasks = opendir("/proc/self/task");
+  if (!Tasks)
+    return -1;
+  while (const dirent* Entry = readdir(Tasks))
+    Count += Entry->d_name[0] != '.';
+  closedir(Tasks);
+  return Count;
+}
+
+class ThreadedRun : public ::testing::Test {
+protected:
+  void SetUp() override {
+    App->SetIniFile(Dir.File("VadevEzuzeva.ini"));
+    App->ErrorFileName = Dir.File("Errors.Txt");
+    SilenceTiffLibrary();
+    // A sanitizer starts a thread of its own with the first thread of the
+    // process; it is there before the runs are counted.
+    std::thread([] {}).join();
+  }
+
+  // A textured JPEG: every file decodes to bytes of its own.
+  std::string Jpeg(const std::string& Name, int Seed, int W = Width) {
+    TJpegPicture Picture = TJpegPicture::Solid(W, Height, TJpegKind::Rgb, {0, 0, 0});
+    for (int Y = 0; Y < Height; ++Y)
+      for (int X = 0; X < W; ++X)
+        for (int C = 0; C < 3; ++C)
+          Picture.At(X, Y)[C] = static_cast<uint8_t>((X * 7 + Y * 11 + C * 50 + Seed * 37) & 0xFF);
+    WriteJpeg(Dir.File(Name), Picture, {95});
+    return Dir.File(Name);
+  }
+
+  // A 16-bit TIFF whose samples are all 60000 or more: 280 of them take
+  // every sum past 2^24, where a JPEG's odd bytes no longer add exactly.
+  std::string Tiff(const std::string& Name, uint32_t Seed, uint32_t W = Width) {
+    TTiffPicture Picture = TTiffPicture::Pattern(W, Height, 16, 3, Seed);
+    Picture.RowsPerStrip = 4;
+    for (uint32_t& Sample : Picture.Samples)
+      Sample = 60000 + Sample % 5536;
+    WriteTiff(Dir.File(Name), Picture);
+    return Dir.File(Name);
+  }
+
+  // One run over Files with Threads reading threads, the result saved as
+  // Output; what it showed, raised and wrote.
+  TOutcome Stack(const std::vector<std::string>& Files, int Threads, const std::string& Output) {
+    std::filesystem::remove(Dir.File("VadevEzuzeva.ini"));
+    std::filesystem::remove(Dir.File(Output));
+    TThreadedHost Host(Threads);
+    Host.OpenAnswers.push_back({true, Files, 2});
+    Host.SaveAnswer = Dir.File(Output);
+    TOutcome Outcome;
+    const int Before = ThreadsOfThisProcess();
+    try {
+      RunStacking(Host);
+    } catch (const Exception& E) {
+      Outcome.Failure = E.ClassName() + ": " + E.Message();
+    }
+    // Every thread of the run has ended, on either way out.
+    EXPECT_EQ(ThreadsOfThisProcess(), Before) << Threads << " threads";
+    Outcome.Log = Host.Log;
+    Outcome.Previews = Host.Previews;
+    if (std::filesystem::exists(Dir.File(Output)))
+      Outcome.Result = ReadBytes(Dir.File(Output));
+    if (std::filesystem::exists(Dir.File("VadevEzuzeva.ini")))
+      Outcome.Settings = ReadBytes(Dir.File("VadevEzuzeva.ini"));
+    return Outcome;
+  }
+
+  // The same run with 2 and 4 threads as with 1, in every respect but the
+  // name of the result.
+  void ExpectSameForEveryThreadCount(const std::vector<std::string>& Files, const TOutcome& One) {
+    for (int Threads : {2, 4}) {
+      const TOutcome Many = Stack(Files, Threads, "serial.tif");
+      EXPECT_EQ(Many.Failure, One.Failure) << Threads << " threads";
+      EXPECT_EQ(Many.Log, One.Log) << Threads << " threads";
+      EXPECT_TRUE(Many.Previews == One.Previews) << Threads << " threads";
+      EXPECT_TRUE(Many.Result == One.Result) << Threads << " threads";
+      EXPECT_EQ(Many.Settings, One.Settings) << Threads << " threads";
+    }
+  }
+
+  TVekSystemScope System;
+  TTempDir Dir;
+};
+
+TEST_F(ThreadedRun, MixedRunPastTwoToThe24IsTheSameBytesForOneTwoAndFourThreads) {
+  // No settings file: its durable writes, two per file, would take most
+  // of the time of 1400 files; the other tests compare it.
+  App->SetIniFile("");
+  const std::string Tiffs[3] = {Tiff("t0.tif", 1), Tiff("t1.TIF", 2), Tiff("t2.tif", 3)};
+  const std::string Jpegs[3] = {Jpeg("j0.jpg", 1), Jpeg("j1.jpg", 2), Jpeg("j2.JPG", 3)};
+  // Four TIFF entries to one JPEG, 350 entries: the sums pass 2^24 a
+  // little after the 280th TIFF, and JPEG bytes added after that round.
+  std::vector<std::string> Files;
+  for (int I = 0; I < 350; ++I)
+    Files.push_back(I % 5 == 4 ? Jpegs[I % 3] : Tiffs[I % 3]);
+  const TOutcome One = Stack(Files, 1, "serial.tif");
+  ASSERT_EQ(One.Failure, "none");
+  ASSERT_EQ(One.Previews.size(), Files.size());
+  ASSERT_FALSE(One.Result.empty());
+  ExpectSameForEveryThreadCount(Files, One);
+
+  // The order of additions shows in the result: with the first JPEG moved
+  // to the end the same files give other bytes.
+  std::vector<std::string> Moved = Files;
+  std::rotate(Moved.begin() + 4, Moved.begin() + 5, Moved.end());
+  const TOutcome Reordered = Stack(Moved, 1, "serial.tif");
+  EXPECT_FALSE(Reordered.Result == One.Result);
+}
+
+TEST_F(ThreadedRun, AFailingFileEndsTheRunAtItsTurnWithLaterFilesInFlight) {
+  // The bad files lie in the middle of twelve, so that with four threads
+  // the files after them are being read when their turn comes.
+  std::vector<std::string> Files;
+  for (int I = 0; I < 12; ++I)
+    Files.push_back(Jpeg(std::to_string(I) + "f.jpg", I));
+
+  // Not a JPEG file: refused by its header.
+  const std::string NotJpeg = Dir.File("bad.jpg");
+  WriteBytes(NotJpeg, "not a JPEG file at all");
+  // A TIFF whose header is sound but whose third strip is cut short: it
+  // fails only when its pixels are read.
+  const std::string CutTiff = Tiff("cut.tif", 5);
+  PatchTiffEntry(CutTiff, 279, 10, 2); // StripByteCounts
+  // A picture of another size whose pixels could not be read either: it
+  // is refused by its size, from its header, before its pixels are read.
+  const std::string Narrow = Tiff("narrow.tif", 6, Width - 2);
+  PatchTiffEntry(Narrow, 279, 10, 2);
+
+  const std::pair<std::string, std::string> Cases[] = {
+      {NotJpeg, "EJPEG: JPEG error #53"},
+      {CutTiff, "Exception: Unexpected error"},
+      {Narrow, "Exception: Falsche Bildgröße in '" + Narrow + "': " + std::to_string(Width - 2) +
+                   " x " + std::to_string(Height) + " statt " + std::to_string(Width) + " x " +
+                   std::to_string(Height) + "\r\nBearbeitung wird abgebrochen"}};
+  for (const auto& [Bad, Failure] : Cases) {
+    std::vector<std::string> Run = Files;
+    Run.insert(Run.begin() + 5, Bad);
+    const TOutcome One = Stack(Run, 1, "never.tif");
+    EXPECT_EQ(One.Failure, Failure);
+    // Five files added and previewed, then the bad one started and named,
+    // then only the cursor restored: nothing after it was added.
+    EXPECT_EQ(One.Previews.size(), 5u) << Bad;
+    ASSERT_GE(One.Log.size(), 3u);
+    EXPECT_EQ(One.Log[One.Log.size() - 3], "start 6/13 " + Bad);
+    EXPECT_EQ(One.Log[One.Log.size() - 2],
+              "info Processing " + std::filesystem::path(Bad).filename().string());
+    EXPECT_EQ(One.Log.back(), "cursor " + std::to_string(crDefault));
+    EXPECT_TRUE(One.Result.empty());
+    ExpectSameForEveryThreadCount(Run, One);
+  }
+}
+
+TEST_F(ThreadedRun, FirstPictureTooLargeForTheSumsIsRefusedByItsHeader) {
+  // The header claims 30000 x 20000 pixels, more than sums of one block
+  // hold; the file holds a small picture, so reading it would fail
+  // otherwise.
+  const std::string Huge = Tiff("huge.tif", 7);
+  PatchTiffEntry(Huge, 256, 30000); // ImageWidth
+  PatchTiffEntry(Huge, 257, 20000); // ImageLength
+  PatchTiffEntry(Huge, 278, 5000);  // RowsPerStrip: still four strips
+  const std::vector<std::string> Files = {Huge, Jpeg("a.jpg", 1), Jpeg("b.jpg", 2)};
+  const TOutcome One = Stack(Files, 1, "never.tif");
+  EXPECT_EQ(One.Failure, "EOutOfMemory: Out of memory");
+  EXPECT_TRUE(One.Previews.empty());
+  ExpectSameForEveryThreadCount(Files, One);
+}
+
+TEST_F(ThreadedRun, SkippedAndChangedFilesAreTakenAsAtTheirTurn) {
+  // A file deleted after it was picked, and one that is not yet a JPEG
+  // when it may be read ahead but is one by its turn.
+  const std::string Late = Dir.File("late.jpg");
+  std::vector<std::string> Files;
+  for (int I = 0; I < 8; ++I)
+    Files.push_back(Jpeg(std::to_string(I) + "g.jpg", I));
+  Files.insert(Files.begin() + 2, Dir.File("gone.jpg"));
+  Files.insert(Files.begin() + 6, Late);
+  const std::string Good = Jpeg("good.jpg", 9);
+
+  const auto Outcome = [&](int Threads) {
+    WriteBytes(Late, "not yet a JPEG file");
+    TThreadedHost Host(Threads);
+    Host.OpenAnswers.push_back({true, Files, 1});
+    Host.SaveAnswer = Dir.File("out.tif");
+    Host.OnPreview = [&](size_t Count) {
+      if (Count == 4)
+        std::filesystem::copy_file(Good, Late, std::filesystem::copy_options::overwrite_existing);
+    };
+    RunStacking(Host);
+    return std::pair{Host.Previews, ReadBytes(Dir.File("out.tif"))};
+  };
+  const auto One = Outcome(1);
+  EXPECT_EQ(One.first.size(), Files.size() - 1);
+  for (int Threads : {2, 4}) {
+    const auto Many = Outcome(Threads);
+    EXPECT_TRUE(Many.first == One.first) << Threads << " threads";
+    EXPECT_TRUE(Many.second == One.second) << Threads << " threads";
+  }
+}
+
+} // namespace
