@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "TiffMaker.h"
 #include "VekApp.h"
+#include "VekSystem.h"
 #include "VekExceptions.h"
 
 #include <algorithm>
