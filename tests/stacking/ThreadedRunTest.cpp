@@ -9,8 +9,8 @@
 #include "TempDir.h"
 #include "TiffMaker.h"
 #include "VekApp.h"
-#include "VekSystem.h"
 #include "VekExceptions.h"
+#include "VekSystem.h"
 
 #include <algorithm>
 #include <dirent.h>
