@@ -4,6 +4,8 @@
 # ImageMagick (apt-get install libvips-tools imagemagick time; benchmark
 # tools only). Commands alternate; each runs once to warm up, then RUNS
 # times; medians of wall time and peak memory, then the targets checked.
+# Every set's result must be the same bytes with VELMORA_THREADS=1 as with
+# the default threads; "serial" times that one-thread run beside the rest.
 #   bench/run-bench.sh [SET...]     sets: A B C B50 (default A B C B50)
 # With set A and the window built, the preview's cost in the window too.
 set -euo pipefail
@@ -82,8 +84,10 @@ for set in "${sets[@]}"; do
   read -r kind w h n < <(describe "$set")
   files=("$data/$set"/exposure*)
   out=$(mktemp -d)
-  names=(velmora floor)
-  cmds=("\"$stack\" -q -f -o \"$out/velmora.tif\" ${files[*]}" "floor_run ${files[*]}")
+  names=(velmora serial floor)
+  cmds=("\"$stack\" -q -f -o \"$out/velmora.tif\" ${files[*]}"
+    "VELMORA_THREADS=1 \"$stack\" -q -f -o \"$out/serial.tif\" ${files[*]}"
+    "floor_run ${files[*]}")
   if have vips; then names+=(libvips); cmds+=("vips_run \"$out/vips.tif\" ${files[*]}"); fi
   # ImageMagick's default resource policy refuses fifty 12-megapixel
   # pictures at once.
@@ -104,6 +108,13 @@ for set in "${sets[@]}"; do
       peak[${names[$i]}]+="$kb "
     done
   done
+  # The threads change nothing in the result, float rounding included.
+  if cmp -s "$out/velmora.tif" "$out/serial.tif"; then
+    result[$set:identical]=1
+  else
+    result[$set:identical]=0
+    echo "$set: the result with VELMORA_THREADS=1 differs from the default's" >&2
+  fi
   v_wall=$(tr ' ' '\n' <<<"${wall[velmora]}" | grep . | median)
   for name in "${names[@]}"; do
     m_wall=$(tr ' ' '\n' <<<"${wall[$name]}" | grep . | median)
@@ -113,7 +124,7 @@ for set in "${sets[@]}"; do
     printf '%-4s %-11s %9.2f %10.0f %12.2f\n' "$set" "$name" "$m_wall" "$((m_peak / 1024))" \
       "$(awk -v a="$v_wall" -v b="$m_wall" 'BEGIN { print a / b }')"
   done
-  budget=$(awk -v p=$((w * h)) 'BEGIN { printf "%.0f", (21 * p + 32 * 1048576) / 1048576 }')
+  budget=$(awk -v p=$((w * h)) 'BEGIN { printf "%.0f", (24 * p + 64 * 1048576) / 1048576 }')
   result[$set:budget]=$budget
   result[$set:perfile]=$(awk -v a="$v_wall" -v n="$n" 'BEGIN { printf "%.4f", a / n }')
   printf '%-4s %-11s %9s %10s   (%d files of %d x %d; per file %.3f s)\n' "$set" budget "" "$budget" \
@@ -131,13 +142,17 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
 echo
 for set in "${sets[@]}"; do
   v=${result[$set:velmora]}
-  case $set in A) f=3.5 ;; B) f=2.5 ;; *) f= ;; esac
+  case $set in A) f=1.6 ;; B) f=2.5 ;; B50) f=0.75 ;; *) f= ;; esac
   [[ -n $f ]] && check "$set velmora / decode floor" "$(ratio "$v" "${result[$set:floor]}")" "$f"
-  [[ -n ${result[$set:libvips]:-} && $set != B50 ]] &&
-    check "$set velmora / libvips" "$(ratio "$v" "${result[$set:libvips]}")" 0.6
+  case $set in A | B) l=0.6 ;; C) l=0.45 ;; *) l= ;; esac
+  [[ -n ${result[$set:libvips]:-} && -n $l ]] &&
+    check "$set velmora / libvips" "$(ratio "$v" "${result[$set:libvips]}")" "$l"
   [[ -n ${result[$set:magick]:-} && ($set == A || $set == B) ]] &&
     check "$set velmora / ImageMagick" "$(ratio "$v" "${result[$set:magick]}")" 0.25
   check "$set velmora peak MiB" "${result[$set:velmora:peak]}" "${result[$set:budget]}"
+  # Reading ahead on every core is never slower than one thread.
+  check "$set velmora / VELMORA_THREADS=1" "$(ratio "$v" "${result[$set:serial]}")" 1
+  check "$set differs from VELMORA_THREADS=1" $((1 - ${result[$set:identical]})) 0
 done
 if [[ -n ${result[B:velmora]:-} && -n ${result[B50:velmora]:-} ]]; then
   check "B50 / B peak memory" "$(ratio "${result[B50:velmora:peak]}" "${result[B:velmora:peak]}")" 1.05

@@ -83,12 +83,18 @@ void TExposureAccumulator::AddBgrRow(int Y, const uint8_t* Row) {
 
 void TExposureAccumulator::AddPlanes16(const uint16_t* Red, const uint16_t* Green,
                                        const uint16_t* Blue) {
-  const int64_t Count = PixelCount();
-  for (int64_t I = 0; I < Count; ++I)
+  for (int Y = 0; Y < Height; ++Y)
+    AddPlanes16Row(Y, Red, Green, Blue);
+}
+
+void TExposureAccumulator::AddPlanes16Row(int Y, const uint16_t* Red, const uint16_t* Green,
+                                          const uint16_t* Blue) {
+  const int64_t First = static_cast<int64_t>(Y) * Width;
+  for (int64_t I = First; I < First + Width; ++I)
     RedSum[I] += Red[I];
-  for (int64_t I = 0; I < Count; ++I)
+  for (int64_t I = First; I < First + Width; ++I)
     GreenSum[I] += Green[I];
-  for (int64_t I = 0; I < Count; ++I)
+  for (int64_t I = First; I < First + Width; ++I)
     BlueSum[I] += Blue[I];
 }
 

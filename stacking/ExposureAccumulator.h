@@ -18,6 +18,8 @@ public:
   void AddBgrRow(int Y, const uint8_t* Row);
   // Adds Width x Height samples of each channel.
   void AddPlanes16(const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
+  // Adds row Y of three planes of Width x Height samples each.
+  void AddPlanes16Row(int Y, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
   // The largest sum over all three planes, computed afresh.
   float UpdateMaximum();
   // The larger of Result and the largest sum of row Y, by the same rule:

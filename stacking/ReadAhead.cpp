@@ -92,6 +92,13 @@ void TReadAhead::Release() {
   FSlots.clear();
 }
 
+int TReadAhead::Reading() const {
+  const std::lock_guard Lock(FMutex);
+  return static_cast<int>(std::count_if(FJobs.begin(), FJobs.end(), [](const auto& Job) {
+    return Job->Phase == TPhase::Header || Job->Phase == TPhase::Pixels;
+  }));
+}
+
 int TReadAhead::Slots() const {
   const std::lock_guard Lock(FMutex);
   return FSlotLimit;

@@ -45,6 +45,8 @@ public:
   // Stops, waits for every thread and frees every buffer.
   void Release();
 
+  // Files being read by the threads now.
+  int Reading() const;
   // Files held in memory at once, as planned from the first header read
   // (1 before that); for the tests of the plan.
   int Slots() const;

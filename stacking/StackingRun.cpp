@@ -5,12 +5,14 @@
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
 #include "SafeSave.h"
+#include "SplitRows.h"
 #include "VekApp.h"
 #include "VekExceptions.h"
 #include "VekFileNames.h"
 #include "VekPlatform.h"
 #include "VekUtil.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -52,14 +54,33 @@ void CheckSize(const TExposureAccumulator& Sums, const std::string& FileName, in
                   std::to_string(Sums.Height) + CRLF + "Bearbeitung wird abgebrochen");
 }
 
-void AddJpeg(TExposureAccumulator& Sums, TBitmap24& Work) {
-  // The new maximum is taken row by row as the rows are added.
-  float Maximum = 0;
-  for (int Y = 0; Y < Sums.Height; ++Y) {
-    Sums.AddBgrRow(Y, Work.Row(Y));
-    Maximum = Sums.RowMaximum(Y, Maximum);
+// Adds the file's rows, shared among Parts threads, and takes the new
+// maximum row by row right after each row's addition, while the row is
+// still in the cache. Each sum still gets the file's one addition, so the
+// order of additions per sum is that of the files whatever the parts.
+template <class F> void AddRows(TExposureAccumulator& Sums, int Parts, F&& AddRow) {
+  std::vector<float> Maxima(static_cast<size_t>(std::max(Parts, 1)), 0.0F);
+  SplitRows(Sums.Height, Parts, [&](int Part, int First, int Last) {
+    float Maximum = 0;
+    for (int Y = First; Y < Last; ++Y) {
+      AddRow(Y);
+      Maximum = Sums.RowMaximum(Y, Maximum);
+    }
+    Maxima[static_cast<size_t>(Part)] = Maximum;
+  });
+  // Sums are never NaN: the largest of the parts' maxima is the maximum.
+  Sums.Maximum = *std::max_element(Maxima.begin(), Maxima.end());
+}
+
+void AddExposure(TExposureAccumulator& Sums, TExposure& Exposure, int Parts) {
+  if (Exposure.Kind() == TExposureKind::Jpeg) {
+    const TBitmap24& Work = Exposure.Bitmap();
+    AddRows(Sums, Parts, [&](int Y) { Sums.AddBgrRow(Y, Work.Row(Y)); });
+  } else {
+    AddRows(Sums, Parts, [&](int Y) {
+      Sums.AddPlanes16Row(Y, Exposure.Red(), Exposure.Green(), Exposure.Blue());
+    });
   }
-  Sums.Maximum = Maximum;
 }
 
 // The maximum is that of the sums with the file just added.
@@ -80,6 +101,7 @@ struct TProcessing {
   TReadAhead& Ahead;
   TBitmap24& Preview;
   int FilterIndex;
+  int Threads;
 };
 
 void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
@@ -97,14 +119,9 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     CheckSize(Sums, FileName, Width, Height);
     Sums.Allocate(Width, Height);
   });
-  if (Kind == TExposureKind::Jpeg) {
-    AddJpeg(Sums, Exposure.Bitmap());
-    ShowPreview(Host, Sums, Exposure.Bitmap());
-  } else {
-    Sums.AddPlanes16(Exposure.Red(), Exposure.Green(), Exposure.Blue());
-    Sums.UpdateMaximum();
-    ShowPreview(Host, Sums, Run.Preview);
-  }
+  // The threads not busy reading share the addition.
+  AddExposure(Sums, Exposure, Run.Threads - Run.Ahead.Reading());
+  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview);
   Run.Ahead.Done(Index);
 }
 
@@ -150,10 +167,11 @@ void RunStacking(TRunHost& Host) {
 
   TExposureAccumulator Sums;
   // The files are read ahead on the other cores and added here in order.
-  TReadAhead Ahead(ClassifiedFiles(Files), Host.Threads(), TExposureAccumulator::MaxPixels(),
+  const int Threads = Host.Threads();
+  TReadAhead Ahead(ClassifiedFiles(Files), Threads, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
   TBitmap24 Preview;
-  TProcessing Run{Sums, Ahead, Preview, FilterIndex};
+  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads};
   std::string Current;
   {
     TBusyCursor Busy(Host);
