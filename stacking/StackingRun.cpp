@@ -1,6 +1,7 @@
 #include "StackingRun.h"
 
 #include "AsSaveTiff16Unit.h"
+#include "BandExport.h"
 #include "ExposureAccumulator.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
@@ -132,18 +133,23 @@ std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& F
   return Result;
 }
 
-void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName) {
+void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName,
+                 int Threads) {
   TBusyCursor Busy(Host);
   const float Scale = Sums.ScaleFor(65535);
   // The sums are scaled straight into the writer's tiles: output planes
   // would be 6 bytes per pixel of fresh memory, the slowest thing a run
-  // touches.
+  // touches. With more threads a band of tiles is scaled at once.
+  TBandExport Band(Sums, Scale, Threads);
   SaveTiff16Replacing(
       FileName, Host.Compression(), static_cast<uint32_t>(Sums.Width),
       static_cast<uint32_t>(Sums.Height),
       [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
-        Sums.ExportTile16(Scale, static_cast<int>(X0), static_cast<int>(Y0), static_cast<int>(Cols),
-                          static_cast<int>(Rows), Tile, Stride);
+        if (Threads > 1)
+          Band.Fill(X0, Y0, Cols, Rows, Tile, Stride);
+        else
+          Sums.ExportTile16(Scale, static_cast<int>(X0), static_cast<int>(Y0),
+                            static_cast<int>(Cols), static_cast<int>(Rows), Tile, Stride);
       });
 }
 
@@ -208,7 +214,7 @@ void RunStacking(TRunHost& Host) {
         Abort();
     }
     Host.RepaintPicture();
-    WriteResult(Host, Sums, Chosen);
+    WriteResult(Host, Sums, Chosen, Threads);
   }
   Host.SetInfo("READY");
 }

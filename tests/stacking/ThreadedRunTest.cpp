@@ -124,9 +124,10 @@ protected:
 
   // The same run with 2 and 4 threads as with 1, in every respect but the
   // name of the result.
-  void ExpectSameForEveryThreadCount(const std::vector<std::string>& Files, const TOutcome& One) {
+  void ExpectSameForEveryThreadCount(const std::vector<std::string>& Files, const TOutcome& One,
+                                     const std::string& Output = "serial.tif") {
     for (int Threads : {2, 4}) {
-      const TOutcome Many = Stack(Files, Threads, "serial.tif");
+      const TOutcome Many = Stack(Files, Threads, Output);
       EXPECT_EQ(Many.Failure, One.Failure) << Threads << " threads";
       EXPECT_EQ(Many.Log, One.Log) << Threads << " threads";
       EXPECT_TRUE(Many.Previews == One.Previews) << Threads << " threads";
@@ -203,7 +204,7 @@ TEST_F(ThreadedRun, AFailingFileEndsTheRunAtItsTurnWithLaterFilesInFlight) {
               "info Processing " + std::filesystem::path(Bad).filename().string());
     EXPECT_EQ(One.Log.back(), "cursor " + std::to_string(crDefault));
     EXPECT_TRUE(One.Result.empty());
-    ExpectSameForEveryThreadCount(Run, One);
+    ExpectSameForEveryThreadCount(Run, One, "never.tif");
   }
 }
 
@@ -219,7 +220,7 @@ TEST_F(ThreadedRun, FirstPictureTooLargeForTheSumsIsRefusedByItsHeader) {
   const TOutcome One = Stack(Files, 1, "never.tif");
   EXPECT_EQ(One.Failure, "EOutOfMemory: Out of memory");
   EXPECT_TRUE(One.Previews.empty());
-  ExpectSameForEveryThreadCount(Files, One);
+  ExpectSameForEveryThreadCount(Files, One, "never.tif");
 }
 
 TEST_F(ThreadedRun, SkippedAndChangedFilesAreTakenAsAtTheirTurn) {
@@ -252,6 +253,25 @@ TEST_F(ThreadedRun, SkippedAndChangedFilesAreTakenAsAtTheirTurn) {
     EXPECT_TRUE(Many.first == One.first) << Threads << " threads";
     EXPECT_TRUE(Many.second == One.second) << Threads << " threads";
   }
+}
+
+TEST_F(ThreadedRun, AResultOfSeveralBandsOfTilesIsTheSameBytes) {
+  // 600 x 300 pixels: two bands of three tiles, the last ones cut short,
+  // scaled band by band by several threads.
+  std::vector<std::string> Files;
+  for (int I = 0; I < 3; ++I) {
+    TJpegPicture Picture = TJpegPicture::Solid(600, 300, TJpegKind::Rgb, {0, 0, 0});
+    for (int Y = 0; Y < 300; ++Y)
+      for (int X = 0; X < 600; ++X)
+        for (int C = 0; C < 3; ++C)
+          Picture.At(X, Y)[C] = static_cast<uint8_t>((X + 2 * Y + 60 * C + 90 * I) & 0xFF);
+    Files.push_back(Dir.File(std::to_string(I) + "wide.jpg"));
+    WriteJpeg(Files.back(), Picture, {90});
+  }
+  const TOutcome One = Stack(Files, 1, "wide.tif");
+  ASSERT_EQ(One.Failure, "none");
+  ASSERT_GT(One.Result.size(), size_t{600} * 300 * 6);
+  ExpectSameForEveryThreadCount(Files, One, "wide.tif");
 }
 
 } // namespace
