@@ -133,8 +133,8 @@ void ExportTiles16(benchmark::State& State) {
   Report(State);
 }
 
-// The first touch of three fresh 24-megapixel sum planes, as the first
-// file of a run pays it.
+// Three fresh 24-megapixel sum planes taken (made present in one call)
+// and written once, as the first file of a run pays them.
 void FreshPlanes(benchmark::State& State) {
   const int64_t Count = int64_t{Width} * Height;
   for (auto _ : State) {

@@ -85,13 +85,15 @@ void AddExposure(TExposureAccumulator& Sums, TExposure& Exposure, int Parts) {
 }
 
 // The maximum is that of the sums with the file just added.
-void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work) {
+void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, int Parts) {
   const float Scale = Sums.ScaleFor(255);
   if (!Host.ShowsPicture())
     return;
   Work.SetSize(Sums.Width, Sums.Height);
-  for (int Y = 0; Y < Sums.Height; ++Y)
-    Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
+  SplitRows(Sums.Height, Parts, [&](int, int First, int Last) {
+    for (int Y = First; Y < Last; ++Y)
+      Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
+  });
   Host.ShowPicture(Work);
 }
 
@@ -120,9 +122,10 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     CheckSize(Sums, FileName, Width, Height);
     Sums.Allocate(Width, Height);
   });
-  // The threads not busy reading share the addition.
-  AddExposure(Sums, Exposure, Run.Threads - Run.Ahead.Reading());
-  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview);
+  // The threads not busy reading share the addition and the preview.
+  const int Parts = Run.Threads - Run.Ahead.Reading();
+  AddExposure(Sums, Exposure, Parts);
+  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts);
   Run.Ahead.Done(Index);
 }
 
