@@ -1,7 +1,9 @@
 // Numbers and tolerant conversions: text to Boolean, text to integer,
 // date-time to text.
+#include "VekConvert.h"
+
 #include "VekReport.h"
-#include "VekUtil.h"
+#include "VekText.h"
 
 #include <algorithm>
 #include <array>

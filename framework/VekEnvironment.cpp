@@ -1,7 +1,10 @@
 // Platform wrappers and the two facts about the environment that the unit
 // works out once at start-up.
+#include "VekEnvironment.h"
+
+#include "VekConvert.h"
 #include "VekPlatform.h"
-#include "VekUtil.h"
+#include "VekText.h"
 
 #include <array>
 #include <atomic>

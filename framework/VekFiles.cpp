@@ -1,14 +1,17 @@
 // Whole-file helpers and folders. They report nothing: a file that cannot
 // be opened yields 0, the default or no action.
+#include "VekFiles.h"
+
 #include "VekExceptions.h"
 #include "VekFileHandle.h"
 #include "VekReplaceFile.h"
-#include "VekUtil.h"
+#include "VekText.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 

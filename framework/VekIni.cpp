@@ -3,8 +3,12 @@
 // matched case-insensitively (ASCII letters); the first matching section
 // and, inside it, the first matching key count. Lines beginning with ";"
 // or "#" are comments. Every other line is kept as it is on write.
+#include "VekIni.h"
+
+#include "VekConvert.h"
 #include "VekIniStore.h"
-#include "VekUtil.h"
+#include "VekText.h"
+#include "VekUpper.h"
 
 #include <optional>
 #include <vector>

@@ -1,7 +1,9 @@
 // Text scanning, splitting and replacing. Positions are 1-based, 0 means
 // "not found"; texts are byte strings.
+#include "VekText.h"
+
 #include "VekReport.h"
-#include "VekUtil.h"
+#include "VekUpper.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,8 @@
 // Unicode-aware upper-casing of UTF-8 text without a toolkit: each code
 // point goes through towupper_l under a UTF-8 locale. Bytes that do not
 // form a valid UTF-8 sequence pass through unchanged.
-#include "VekUtil.h"
+
+#include "VekUpper.h"
 
 #include <cwctype>
 #include <locale.h>
