@@ -1,5 +1,6 @@
 #include "VekExceptions.h"
 
+#include <cstring>
 #include <cxxabi.h>
 #include <memory>
 #include <typeinfo>
@@ -13,6 +14,11 @@ std::string ExceptionClassName(const std::exception& E) {
       abi::__cxa_demangle(Mangled, nullptr, nullptr, &Status), std::free);
   return Status == 0 && Demangled ? std::string(Demangled.get()) : std::string(Mangled);
 }
+
+std::string SystemCause(int Error) {
+  return Error == 0 ? std::string() : std::strerror(Error);
+}
+
 
 TExceptionDescription DescribeException(const std::exception_ptr& E) {
   TExceptionDescription Description;

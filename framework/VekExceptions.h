@@ -6,13 +6,19 @@
 
 class Exception : public std::exception {
 public:
-  explicit Exception(std::string Message) : FMessage(std::move(Message)) {}
+  explicit Exception(std::string Message, std::string Cause = {})
+      : FMessage(std::move(Message)), FCause(std::move(Cause)) {}
   const char* what() const noexcept override { return FMessage.c_str(); }
   const std::string& Message() const noexcept { return FMessage; }
+  // The system's own word on the failure ("No space left on device"), when
+  // it gave one. Kept apart from the message, which the error log and the
+  // window show unchanged; the command line adds it.
+  const std::string& Cause() const noexcept { return FCause; }
   virtual std::string ClassName() const { return "Exception"; }
 
 private:
   std::string FMessage;
+  std::string FCause;
 };
 
 #define VEK_EXCEPTION_CLASS(Name)                                                                  \
@@ -62,6 +68,9 @@ struct TExceptionDescription {
 
 // Describes E; an empty E is no exception.
 TExceptionDescription DescribeException(const std::exception_ptr& E);
+
+// The system's text for an errno value; empty for 0.
+std::string SystemCause(int Error);
 
 // Raises the silent abort.
 [[noreturn]] void Abort();

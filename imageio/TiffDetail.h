@@ -4,10 +4,12 @@
 // memory is taken or an index is formed from it.
 #include "AsSaveTiff16Unit.h"
 #include "ImageMessages.h"
+#include "VekExceptions.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 
 // The widening of 8-bit channel values: entry i is i * 257, so 255 becomes
@@ -16,33 +18,45 @@ const std::array<uint16_t, 256>& Byte16Table();
 
 namespace detail {
 
+using TTiffHandle = std::unique_ptr<TIFF, TTiffCloser>;
+
 // A failure inside the reader or the writer, carrying one of their fixed
-// messages.
+// messages and, where the system gave one, its cause (an errno text).
 struct TTiffFailure {
   std::string Message;
+  std::string Cause;
 };
 
-[[noreturn]] void FailTiff(const std::string& Message);
+[[noreturn]] void FailTiff(const std::string& Message, const std::string& Cause = {});
 
 // A * B * C, or -1 when the product leaves int64_t.
 int64_t CheckedProduct(uint64_t A, uint64_t B, uint64_t C = 1);
 
-// Runs Body; a TTiffFailure or a failed allocation becomes Failed and
-// Message. Failed is false when Body returns normally. Only the Internal…
-// entry points report this way; everything below them raises.
-template <class F> void ReportTiffFailure(bool& Failed, std::string& Message, F&& Body) {
-  Failed = false;
+// Runs Body; a TTiffFailure or a failed allocation raises an Exception of
+// the general class with the fixed message and the cause. For the entry
+// points that raise.
+template <class F> void RaiseTiffFailure(F&& Body) {
   try {
     Body();
   } catch (const TTiffFailure& E) {
-    Failed = true;
-    Message = E.Message;
+    throw Exception(E.Message, E.Cause);
   } catch (const EOutOfMemory&) {
-    Failed = true;
-    Message = MsgOutOfMemory;
+    throw Exception(MsgOutOfMemory);
   } catch (const std::bad_alloc&) {
+    throw Exception(MsgOutOfMemory);
+  }
+}
+
+// Runs Body; what RaiseTiffFailure would raise becomes Failed and Message.
+// Failed is false when Body returns normally. Only the Internal… entry
+// points report this way; everything below them raises.
+template <class F> void ReportTiffFailure(bool& Failed, std::string& Message, F&& Body) {
+  Failed = false;
+  try {
+    RaiseTiffFailure(Body);
+  } catch (const Exception& E) {
     Failed = true;
-    Message = MsgOutOfMemory;
+    Message = E.Message();
   }
 }
 

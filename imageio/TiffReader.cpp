@@ -18,8 +18,8 @@ const std::array<uint16_t, 256>& Byte16Table() {
 
 namespace detail {
 
-void FailTiff(const std::string& Message) {
-  throw TTiffFailure{Message};
+void FailTiff(const std::string& Message, const std::string& Cause) {
+  throw TTiffFailure{Message, Cause};
 }
 
 int64_t CheckedProduct(uint64_t A, uint64_t B, uint64_t C) {
@@ -74,13 +74,11 @@ void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* R
 
 namespace {
 
-using THandle = std::unique_ptr<TIFF, TTiffCloser>;
-
 // Steps 2 and 3 of a read: the file opened, its width and height taken.
-THandle OpenInput(const std::string& FileName, uint32_t& Width, uint32_t& Height) {
+TTiffHandle OpenInput(const std::string& FileName, uint32_t& Width, uint32_t& Height) {
   // Read, not mapped: the mapped pages of a large file would stay
   // resident beside the planes until the file is closed.
-  THandle Handle(TIFFOpen(FileName.c_str(), "rm"));
+  TTiffHandle Handle(TIFFOpen(FileName.c_str(), "rm"));
   if (!Handle)
     FailTiff(MsgCannotOpenTiff(FileName));
   if (TIFFGetField(Handle.get(), TIFFTAG_IMAGEWIDTH, &Width) != 1)
@@ -127,15 +125,6 @@ void ReadInput(TIFF* Handle, uint32_t Width, uint32_t Height, TPlane16& Red, TPl
   Routine(Handle, Width, Height, Red.get(), Green.get(), Blue.get());
 }
 
-// Raises a failure of Body as LoadTiff16 does.
-template <class F> void RaiseTiffFailure(F&& Body) {
-  bool Failed = false;
-  std::string Message;
-  ReportTiffFailure(Failed, Message, std::forward<F>(Body));
-  if (Failed)
-    throw Exception(Message);
-}
-
 } // namespace
 
 void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
@@ -145,7 +134,7 @@ void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& 
   Green.reset();
   Blue.reset();
   ReportTiffFailure(Failed, Message, [&] {
-    const THandle Handle = OpenInput(FileName, Width, Height);
+    const TTiffHandle Handle = OpenInput(FileName, Width, Height);
     ReadInput(Handle.get(), Width, Height, Red, Green, Blue);
   });
   if (Failed) {

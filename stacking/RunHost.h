@@ -48,4 +48,6 @@ public:
   virtual int Threads() const { return RunThreadsFromEnvironment(); }
   // How the result is compressed; the window always writes it uncompressed.
   virtual TTiffCompression Compression() { return tcNone; }
+  // How the result is laid out; the window always writes tiles.
+  virtual TSaveLayout Layout() { return slTiles; }
 };

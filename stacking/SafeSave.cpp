@@ -5,17 +5,26 @@
 #include "VekReplaceFile.h"
 #include "VekUtil.h"
 
-void SaveTiff16Replacing(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                         uint32_t Height, const TTileSource& Source) {
-  // Until the writer has run, a failure is the creation's.
-  std::string Message = MsgCannotCreateTiff(FileName);
+#include <cerrno>
+
+void SaveTiff16Replacing(const std::string& FileName, TSaveLayout Layout,
+                         TTiffCompression Compression, uint32_t Width, uint32_t Height,
+                         const TTileSource& Source) {
   std::string Sibling;
-  const bool Replaced = ReplaceFileDurably(FileName, [&](const std::string& SiblingName, int) {
-    Sibling = SiblingName;
-    bool Failed = false;
-    InternalSaveTiff16Tiles(SiblingName, Compression, Width, Height, Source, Failed, Message);
-    return !Failed;
-  });
+  bool Replaced = false;
+  try {
+    errno = 0;
+    Replaced = ReplaceFileDurably(FileName, [&](const std::string& SiblingName, int) {
+      Sibling = SiblingName;
+      SaveTiff16FromSource(SiblingName, Layout, Compression, Width, Height, Source);
+      return true;
+    });
+  } catch (const Exception& Failure) {
+    // The writer names the sibling; the user knows only FileName.
+    throw Exception(ReplaceAll(Failure.Message(), Sibling, FileName, 1), Failure.Cause());
+  }
+  // The sibling could not be made, synced or renamed: to the user, the
+  // output could not be created.
   if (!Replaced)
-    throw Exception(Sibling.empty() ? Message : ReplaceAll(Message, Sibling, FileName, 1));
+    throw Exception(MsgCannotCreateTiff(FileName), SystemCause(errno));
 }

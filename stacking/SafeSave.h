@@ -6,8 +6,10 @@
 
 #include <string>
 
-// As SaveTiff16 with the samples from Source; on failure FileName is
-// untouched, nothing of the attempt is left and the message names
-// FileName.
-void SaveTiff16Replacing(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                         uint32_t Height, const TTileSource& Source);
+// As SaveTiff16 with the samples from Source, in tiles or strips; on
+// failure FileName is untouched, nothing of the attempt is left and the
+// message names FileName. The exception carries the system's cause where
+// it gave one.
+void SaveTiff16Replacing(const std::string& FileName, TSaveLayout Layout,
+                         TTiffCompression Compression, uint32_t Width, uint32_t Height,
+                         const TTileSource& Source);

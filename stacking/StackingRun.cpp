@@ -140,12 +140,12 @@ void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& 
                  int Threads) {
   TBusyCursor Busy(Host);
   const float Scale = Sums.ScaleFor(65535);
-  // The sums are scaled straight into the writer's tiles: output planes
+  // The sums are scaled straight into the writer's pieces: output planes
   // would be 6 bytes per pixel of fresh memory, the slowest thing a run
   // touches. With more threads a band of tiles is scaled at once.
   TBandExport Band(Sums, Scale, Threads);
   SaveTiff16Replacing(
-      FileName, Host.Compression(), static_cast<uint32_t>(Sums.Width),
+      FileName, Host.Layout(), Host.Compression(), static_cast<uint32_t>(Sums.Width),
       static_cast<uint32_t>(Sums.Height),
       [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
         if (Threads > 1)

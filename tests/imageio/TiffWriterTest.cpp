@@ -1,4 +1,5 @@
 #include "AsSaveTiff16Unit.h"
+#include "PlanePicture.h"
 #include "TempDir.h"
 #include "TiffProbe.h"
 #include "VekExceptions.h"
@@ -12,25 +13,6 @@
 #include <vector>
 
 namespace {
-
-// Three planes with a different, position-dependent value in every sample
-// and channel, never 0 so that the zero fill is told apart.
-struct TPicture {
-  uint32_t Width, Height;
-  std::vector<uint16_t> Red, Green, Blue;
-
-  TPicture(uint32_t W, uint32_t H) : Width(W), Height(H) {
-    for (uint32_t Y = 0; Y < H; ++Y)
-      for (uint32_t X = 0; X < W; ++X) {
-        Red.push_back(static_cast<uint16_t>(1 + X + 7 * Y));
-        Green.push_back(static_cast<uint16_t>(30000 + X * 3 + Y));
-        Blue.push_back(static_cast<uint16_t>(65535 - X - Y));
-      }
-  }
-  void Save(const std::string& FileName, TTiffCompression Compression = tcNone) const {
-    SaveTiff16(FileName, Compression, Width, Height, Red.data(), Green.data(), Blue.data());
-  }
-};
 
 class TiffWriter : public ::testing::Test {
 protected:
@@ -61,27 +43,23 @@ TEST_F(TiffWriter, TilesNumberedRowByRowWithZeroFilledEdges) {
   for (const TCase& Case :
        {TCase{1, 1, 1}, TCase{256, 256, 1}, TCase{300, 200, 2}, TCase{513, 257, 6}}) {
     SCOPED_TRACE(std::to_string(Case.Width) + " x " + std::to_string(Case.Height));
-    const TPicture Picture(Case.Width, Case.Height);
+    const TPlanePicture Picture(Case.Width, Case.Height);
     Picture.Save(Dir.File("out.tif"));
     const TTiffProbe Probe = ProbeTiff(Dir.File("out.tif"));
-    EXPECT_EQ(Probe.Width, Case.Width);
-    EXPECT_EQ(Probe.Height, Case.Height);
+    ExpectPicture(Probe, Picture);
     ASSERT_EQ(Probe.Tiles.size(), Case.Tiles);
-    EXPECT_EQ(Probe.Red, Picture.Red);
-    EXPECT_EQ(Probe.Green, Picture.Green);
-    EXPECT_EQ(Probe.Blue, Picture.Blue);
     EXPECT_EQ(NonZeroFill(Probe), 0);
   }
   // The 513 x 257 picture: tile 5 starts at column 512, row 256 and holds
   // that one pixel, red, green, blue in this order.
-  const TPicture Last(513, 257);
+  const TPlanePicture Last(513, 257);
   const TTiffProbe Probe = ProbeTiff(Dir.File("out.tif"));
   const size_t Pixel = 256 * 513 + 512;
   EXPECT_EQ(Probe.Tiles[5][0], Last.Red[Pixel]);
   EXPECT_EQ(Probe.Tiles[5][1], Last.Green[Pixel]);
   EXPECT_EQ(Probe.Tiles[5][2], Last.Blue[Pixel]);
   // Tile 1 of 300 x 200 starts at column 256 of row 0.
-  const TPicture Wide(300, 200);
+  const TPlanePicture Wide(300, 200);
   Wide.Save(Dir.File("wide.tif"));
   const TTiffProbe WideProbe = ProbeTiff(Dir.File("wide.tif"));
   EXPECT_EQ(WideProbe.Tiles[1][0], Wide.Red[256]);
@@ -89,7 +67,7 @@ TEST_F(TiffWriter, TilesNumberedRowByRowWithZeroFilledEdges) {
 }
 
 TEST_F(TiffWriter, ExactlyTheNineFieldsLittleEndianUncompressed) {
-  TPicture(513, 257).Save(Dir.File("out.tif"));
+  TPlanePicture(513, 257).Save(Dir.File("out.tif"));
   const TTiffProbe Probe = ProbeTiff(Dir.File("out.tif"));
   EXPECT_EQ(Probe.ByteOrder, "II");
   EXPECT_EQ(ReadBytes(Dir.File("out.tif")).substr(0, 4), std::string("II\x2A\0", 4));
@@ -101,7 +79,7 @@ TEST_F(TiffWriter, ExactlyTheNineFieldsLittleEndianUncompressed) {
 }
 
 TEST_F(TiffWriter, LzwAndDeflateWriteTheSameTilesCompressed) {
-  const TPicture Picture(300, 200);
+  const TPlanePicture Picture(300, 200);
   for (auto [Compression, Code] :
        {std::pair{tcLZW, COMPRESSION_LZW}, std::pair{tcDeflate, COMPRESSION_ADOBE_DEFLATE}}) {
     SCOPED_TRACE(Code);
@@ -109,9 +87,7 @@ TEST_F(TiffWriter, LzwAndDeflateWriteTheSameTilesCompressed) {
     const TTiffProbe Probe = ProbeTiff(Dir.File("packed.tif"));
     EXPECT_EQ(Probe.Compression, Code);
     EXPECT_EQ(Probe.Tags.size(), 11u);
-    EXPECT_EQ(Probe.Red, Picture.Red);
-    EXPECT_EQ(Probe.Green, Picture.Green);
-    EXPECT_EQ(Probe.Blue, Picture.Blue);
+    ExpectPicture(Probe, Picture);
     EXPECT_EQ(NonZeroFill(Probe), 0);
     ASSERT_EQ(Probe.TileByteCounts.size(), 2u);
     EXPECT_LT(Probe.TileByteCounts[1], 393216u); // mostly zero fill: packs well
@@ -119,9 +95,9 @@ TEST_F(TiffWriter, LzwAndDeflateWriteTheSameTilesCompressed) {
 }
 
 TEST_F(TiffWriter, ExistingFileIsReplaced) {
-  TPicture(513, 257).Save(Dir.File("out.tif"));
+  TPlanePicture(513, 257).Save(Dir.File("out.tif"));
   const auto BigSize = std::filesystem::file_size(Dir.File("out.tif"));
-  TPicture(1, 1).Save(Dir.File("out.tif"));
+  TPlanePicture(1, 1).Save(Dir.File("out.tif"));
   const TTiffProbe Probe = ProbeTiff(Dir.File("out.tif"));
   EXPECT_EQ(Probe.Width, 1u);
   EXPECT_EQ(Probe.Directories, 1);
@@ -129,7 +105,7 @@ TEST_F(TiffWriter, ExistingFileIsReplaced) {
 }
 
 TEST_F(TiffWriter, FailuresGiveTheFixedMessages) {
-  const TPicture Picture(4, 2);
+  const TPlanePicture Picture(4, 2);
   const std::string Missing = Dir.File("no-such-folder/out.tif");
   bool Failed = false;
   std::string Message = "untouched";
@@ -184,7 +160,7 @@ private:
 };
 
 TEST_F(TiffWriter, WriteFailuresAreReportedNotPassedOffAsSuccess) {
-  const TPicture Picture(513, 257);
+  const TPlanePicture Picture(513, 257);
   bool Failed = false;
   std::string Message;
   {
@@ -198,7 +174,7 @@ TEST_F(TiffWriter, WriteFailuresAreReportedNotPassedOffAsSuccess) {
   EXPECT_TRUE(std::filesystem::exists(Dir.File("tiles.tif"))); // a partial file is not deleted
 
   // Room for the header and the one tile, none for the directory.
-  const TPicture Small(10, 10);
+  const TPlanePicture Small(10, 10);
   {
     TFileSizeLimit Limit(8 + 393216);
     InternalSaveTiff16(Dir.File("directory.tif"), tcNone, 10, 10, Small.Red.data(),

@@ -39,8 +39,9 @@ protected:
   // One run over Inputs saving to Output, an overwrite confirmed. Returns
   // the host's record of the run.
   static std::vector<std::string> Stack(const std::vector<std::string>& Inputs,
-                                        const std::string& Output) {
+                                        const std::string& Output, TSaveLayout Layout = slTiles) {
     TScriptedHost Host;
+    Host.SaveLayout = Layout;
     Host.OpenAnswers.push_back({true, Inputs, 1});
     Host.SaveAnswer = Output;
     RunStacking(Host);
@@ -49,10 +50,11 @@ protected:
 
   // The run in a child under Limits; Output is the run's failure message.
   static TChildResult StackInChild(const std::vector<std::string>& Inputs,
-                                   const std::string& Output, const TChildLimits& Limits) {
+                                   const std::string& Output, const TChildLimits& Limits,
+                                   TSaveLayout Layout = slTiles) {
     return RunInChild(
         [&] {
-          Stack(Inputs, Output);
+          Stack(Inputs, Output, Layout);
           return std::string("written");
         },
         Limits);
@@ -105,6 +107,33 @@ TEST_F(SaveFault, FullDiskKeepsTheOldResultAndLeavesNoPartialFile) {
   EXPECT_EQ(Roomy.ExitCode, 0) << Roomy.Output;
   EXPECT_EQ(ProbeTiff(Output).Width, 600u);
   Expected.push_back("plain.tif");
+  EXPECT_EQ(Dir.Names(), Expected);
+}
+
+TEST_F(SaveFault, FullDiskWithStripsKeepsTheOldResultAsTilesDo) {
+  // 600 x 600 pixels in strips of 72 rows: 2,160,000 bytes of samples.
+  const std::vector<std::string> Inputs = {Exposure("a.jpg", 600, 600, 60),
+                                           Exposure("b.jpg", 600, 600, 120)};
+  const std::string Output = Dir.File("out.tif");
+  Stack(Inputs, Output, slStrips);
+  const std::string Old = ReadBytes(Output);
+  ASSERT_FALSE(ProbeTiff(Output).Tiled);
+  const std::vector<std::string> Expected = Dir.Names();
+
+  // Full in the middle of the strips, and full exactly after the last.
+  for (const uint64_t Limit : {uint64_t{1} << 20, HeaderBytes + 600 * 600 * 6}) {
+    const TChildResult Full =
+        StackInChild(Inputs, Output, TChildLimits::OfFileSize(Limit), slStrips);
+    EXPECT_TRUE(Full.Exited) << "signal " << Full.Signal;
+    EXPECT_EQ(Full.ExitCode, 1) << Limit;
+    EXPECT_EQ(Full.Output, "Unexpected error") << Limit;
+    EXPECT_EQ(ReadBytes(Output), Old) << Limit;
+    EXPECT_EQ(Dir.Names(), Expected) << Limit;
+  }
+
+  // Tiles replace a result in strips.
+  Stack(Inputs, Output, slTiles);
+  EXPECT_TRUE(ProbeTiff(Output).Tiled);
   EXPECT_EQ(Dir.Names(), Expected);
 }
 

@@ -51,6 +51,7 @@ public:
                   std::to_string(Bitmap.Height()));
   }
   void RepaintPicture() override {}
+  TSaveLayout Layout() override { return SaveLayout; }
   int Cursor() override { return CurrentCursor; }
   void SetCursor(int Id) override {
     CurrentCursor = Id;
@@ -70,6 +71,7 @@ public:
   bool SaveOk = true;
   std::string SaveAnswer;
   bool ConfirmAnswer = true;
+  TSaveLayout SaveLayout = slTiles;
 
   std::vector<std::string> Log;
   std::string Info;

@@ -111,6 +111,7 @@ TEST_F(StackingRun, TwoSmallJpegsGivePreviewAndOutputOfTheirSize) {
   EXPECT_EQ(Out.Red[0], 10922);
   EXPECT_EQ(Out.Red[8], 65534);
   EXPECT_EQ(Out.Compression, 1);
+  EXPECT_TRUE(Out.Tiled);
   const auto Preview = Expected.Preview();
   ASSERT_EQ(Host.Picture.size(), 16u * 8 * 3);
   for (size_t I = 0; I < 16 * 8; ++I) {

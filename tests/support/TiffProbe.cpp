@@ -33,33 +33,26 @@ void ReadRawTags(const std::string& FileName, TTiffProbe& Probe) {
 
 } // namespace
 
-TTiffProbe ProbeTiff(const std::string& FileName) {
-  TTiffProbe Probe;
-  ReadRawTags(FileName, Probe);
-  std::unique_ptr<TIFF, void (*)(TIFF*)> Handle(TIFFOpen(FileName.c_str(), "r"), TIFFClose);
-  TIFF* Tif = Handle.get();
-  if (!Tif || !TIFFIsTiled(Tif))
-    throw std::runtime_error("not a tiled TIFF: " + FileName);
-  uint16_t Samples = 0, Bits = 0;
+namespace {
+
+using TTiffHandle = std::unique_ptr<TIFF, void (*)(TIFF*)>;
+
+std::vector<uint64_t> ByteCounts(TIFF* Tif, uint32_t Tag, uint32_t Count) {
+  uint64_t* Counts = nullptr;
+  if (TIFFGetField(Tif, Tag, &Counts) && Counts)
+    return std::vector<uint64_t>(Counts, Counts + Count);
+  return {};
+}
+
+void ReadTiles(TIFF* Tif, TTiffProbe& Probe) {
   uint32_t TileWidth = 0, TileLength = 0;
-  TIFFGetField(Tif, TIFFTAG_IMAGEWIDTH, &Probe.Width);
-  TIFFGetField(Tif, TIFFTAG_IMAGELENGTH, &Probe.Height);
-  TIFFGetField(Tif, TIFFTAG_COMPRESSION, &Probe.Compression);
-  TIFFGetField(Tif, TIFFTAG_SAMPLESPERPIXEL, &Samples);
-  TIFFGetField(Tif, TIFFTAG_BITSPERSAMPLE, &Bits);
   TIFFGetField(Tif, TIFFTAG_TILEWIDTH, &TileWidth);
   TIFFGetField(Tif, TIFFTAG_TILELENGTH, &TileLength);
-  if (Samples != 3 || Bits != 16 || TileWidth != 256 || TileLength != 256)
-    throw std::runtime_error("not 16-bit RGB in 256 x 256 tiles: " + FileName);
+  if (TileWidth != 256 || TileLength != 256)
+    throw std::runtime_error("tiles not 256 x 256");
   const uint32_t Across = (Probe.Width + 255) / 256;
   const uint32_t Tiles = TIFFNumberOfTiles(Tif);
-  uint64_t* Counts = nullptr;
-  if (TIFFGetField(Tif, TIFFTAG_TILEBYTECOUNTS, &Counts) && Counts)
-    Probe.TileByteCounts.assign(Counts, Counts + Tiles);
-  const size_t Pixels = static_cast<size_t>(Probe.Width) * Probe.Height;
-  Probe.Red.assign(Pixels, 0);
-  Probe.Green.assign(Pixels, 0);
-  Probe.Blue.assign(Pixels, 0);
+  Probe.TileByteCounts = ByteCounts(Tif, TIFFTAG_TILEBYTECOUNTS, Tiles);
   for (uint32_t T = 0; T < Tiles; ++T) {
     std::vector<uint16_t> Tile(256 * 256 * 3);
     if (TIFFReadEncodedTile(Tif, T, Tile.data(), static_cast<tmsize_t>(Tile.size() * 2)) < 0)
@@ -75,6 +68,58 @@ TTiffProbe ProbeTiff(const std::string& FileName) {
       }
     Probe.Tiles.push_back(std::move(Tile));
   }
+}
+
+void ReadStrips(TIFF* Tif, TTiffProbe& Probe) {
+  if (!TIFFGetField(Tif, TIFFTAG_ROWSPERSTRIP, &Probe.RowsPerStrip) || Probe.RowsPerStrip == 0)
+    throw std::runtime_error("no RowsPerStrip");
+  const uint32_t Strips = TIFFNumberOfStrips(Tif);
+  Probe.StripByteCounts = ByteCounts(Tif, TIFFTAG_STRIPBYTECOUNTS, Strips);
+  const size_t RowSamples = size_t{Probe.Width} * 3;
+  std::vector<uint16_t> Strip(RowSamples * Probe.RowsPerStrip);
+  for (uint32_t S = 0; S < Strips; ++S) {
+    const uint32_t Y0 = S * Probe.RowsPerStrip;
+    const uint32_t Rows = std::min(Probe.RowsPerStrip, Probe.Height - Y0);
+    const tmsize_t Got =
+        TIFFReadEncodedStrip(Tif, S, Strip.data(), static_cast<tmsize_t>(Strip.size() * 2));
+    if (Got != static_cast<tmsize_t>(RowSamples * Rows * 2))
+      throw std::runtime_error("strip " + std::to_string(S) + " unreadable or of another size");
+    for (size_t I = 0; I < Rows * size_t{Probe.Width}; ++I) {
+      const size_t To = size_t{Y0} * Probe.Width + I;
+      Probe.Red[To] = Strip[I * 3];
+      Probe.Green[To] = Strip[I * 3 + 1];
+      Probe.Blue[To] = Strip[I * 3 + 2];
+    }
+  }
+}
+
+} // namespace
+
+TTiffProbe ProbeTiff(const std::string& FileName) {
+  TTiffProbe Probe;
+  ReadRawTags(FileName, Probe);
+  TTiffHandle Handle(TIFFOpen(FileName.c_str(), "r"), TIFFClose);
+  TIFF* Tif = Handle.get();
+  if (!Tif)
+    throw std::runtime_error("not a TIFF: " + FileName);
+  uint16_t Samples = 0, Bits = 0, Planar = 0;
+  TIFFGetField(Tif, TIFFTAG_IMAGEWIDTH, &Probe.Width);
+  TIFFGetField(Tif, TIFFTAG_IMAGELENGTH, &Probe.Height);
+  TIFFGetField(Tif, TIFFTAG_COMPRESSION, &Probe.Compression);
+  TIFFGetFieldDefaulted(Tif, TIFFTAG_SAMPLESPERPIXEL, &Samples);
+  TIFFGetFieldDefaulted(Tif, TIFFTAG_BITSPERSAMPLE, &Bits);
+  TIFFGetFieldDefaulted(Tif, TIFFTAG_PLANARCONFIG, &Planar);
+  if (Samples != 3 || Bits != 16 || Planar != PLANARCONFIG_CONTIG)
+    throw std::runtime_error("not 16-bit RGB with samples together: " + FileName);
+  const size_t Pixels = static_cast<size_t>(Probe.Width) * Probe.Height;
+  Probe.Red.assign(Pixels, 0);
+  Probe.Green.assign(Pixels, 0);
+  Probe.Blue.assign(Pixels, 0);
+  Probe.Tiled = TIFFIsTiled(Tif) != 0;
+  if (Probe.Tiled)
+    ReadTiles(Tif, Probe);
+  else
+    ReadStrips(Tif, Probe);
   Probe.Directories = TIFFNumberOfDirectories(Tif);
   return Probe;
 }
