@@ -16,6 +16,16 @@ bool ParseCompression(const std::string& Name, TTiffCompression& Compression) {
   return true;
 }
 
+bool ParseLayout(const std::string& Name, TSaveLayout& Layout) {
+  if (Name == "tiles")
+    Layout = slTiles;
+  else if (Name == "strips")
+    Layout = slStrips;
+  else
+    return false;
+  return true;
+}
+
 // Matches "-s VALUE", "--long VALUE" and "--long=VALUE"; I advances past
 // what it consumed. False when Arg is not this option.
 bool TakeValue(const std::vector<std::string>& Args, size_t& I, const std::string& Short,
@@ -75,6 +85,11 @@ bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
                 std::to_string(MaxRunThreads);
         return false;
       }
+    } else if (TakeValue(Args, I, "-l", "--layout", Value, Missing)) {
+      if (Missing || !ParseLayout(Value, Options.Layout)) {
+        Error = "option " + Arg + " takes tiles or strips";
+        return false;
+      }
     } else {
       Error = "unknown option " + Arg;
       return false;
@@ -99,17 +114,22 @@ std::string CliVersion() {
 
 std::string CliUsage() {
   return CliVersion() + "\n" +
-         "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate] [-q|--quiet]\n"
-         "                     [-j|--threads N] -o OUTPUT INPUT INPUT...\n"
+         "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate]\n"
+         "                     [-l|--layout tiles|strips] [-q|--quiet] [-j|--threads N]\n"
+         "                     -o OUTPUT INPUT INPUT...\n"
          "\n"
-         "Adds two or more exposures of one scene (JPEG files of one size) pixel by pixel\n"
-         "and writes the sum, scaled so that its brightest sample is 65535, as a 16-bit\n"
-         "tiled RGB TIFF file.\n"
+         "Adds two or more exposures of one scene (JPEG and TIFF files of one size, side by\n"
+         "side) pixel by pixel and writes the sum as a 16-bit RGB TIFF file, scaled so that\n"
+         "its brightest sample is 65535 or 65534.\n"
          "\n"
          "  -o, --output OUTPUT   the TIFF file to write; \".tif\" is appended to a name\n"
          "                        without extension\n"
          "  -f, --force           replace OUTPUT when it exists\n"
          "  -c, --compression C   none (default), lzw or deflate\n"
+         "  -l, --layout L        tiles (default): 256 x 256 tiles, as the window writes;\n"
+         "                        strips: the same picture in strips of whole rows, for\n"
+         "                        programs that read no tiled TIFF (RawTherapee, Hugin,\n"
+         "                        enfuse)\n"
          "  -q, --quiet           no progress lines\n"
          "  -j, --threads N       read N files at once (default: VELMORA_THREADS, else\n"
          "                        the number of cores); 1 reads each file at its turn\n"

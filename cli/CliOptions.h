@@ -13,6 +13,7 @@ struct TCliOptions {
   TTiffCompression Compression = tcNone;
   // Threads reading the files; 0: VELMORA_THREADS or the number of cores.
   int Threads = 0;
+  TSaveLayout Layout = slTiles;
   std::string Output;
   std::vector<std::string> Inputs;
 };

@@ -41,12 +41,14 @@ public:
   }
   bool SaveFile(const std::string&, const std::string&, std::string& Chosen) override {
     Chosen = FOutput;
+    FContext = "writing '" + FOutput + "'";
     return true;
   }
   void ShowMessage(const std::string& Text) override { std::cerr << Text << "\n"; }
   bool Confirm(const std::string&) override { return FOptions.Force; }
   void SetInfo(const std::string&) override {}
   void StartFile(int Index, int Count, const std::string& FileName) override {
+    FContext = "reading '" + FileName + "'";
     if (FProgress)
       std::cerr << "[" << Index << "/" << Count << "] " << FileName << "\n";
   }
@@ -59,11 +61,16 @@ public:
   int Threads() const override {
     return FOptions.Threads > 0 ? FOptions.Threads : TRunHost::Threads();
   }
+  TSaveLayout Layout() override { return FOptions.Layout; }
+
+  // The file the run is at: the input it reads or the output it writes.
+  const std::string& Context() const { return FContext; }
 
 private:
   const TCliOptions& FOptions;
   const std::string FOutput;
   const bool FProgress;
+  std::string FContext;
   int FCursor = crDefault;
 };
 
@@ -71,14 +78,27 @@ private:
 
 std::string StackToTiff(const TCliOptions& Options) {
   const std::string Output = ResultFileName(Options.Output);
-  // Decided before any input is read: a refused overwrite costs nothing.
-  if (!Options.Force && Exists(Output))
-    throw Exception(Refusal(Output));
   TCliHost Host(Options, Output);
   try {
+    // Decided before any input is read: a refused overwrite costs nothing.
+    if (!Options.Force && Exists(Output))
+      Abort();
     RunStacking(Host);
   } catch (const EAbort&) {
-    throw Exception(Refusal(Output));
+    throw Exception(FailureLine("", Exception(Refusal(Output))));
+  } catch (const std::exception& Failure) {
+    throw Exception(FailureLine(Host.Context(), Failure));
   }
   return Output;
+}
+
+std::string FailureLine(const std::string& Context, const std::exception& Failure) {
+  std::string Line = "velmora-stack: ";
+  if (!Context.empty())
+    Line += Context + ": ";
+  Line += Failure.what();
+  const auto* Own = dynamic_cast<const Exception*>(&Failure);
+  if (Own && !Own->Cause().empty())
+    Line += " (" + Own->Cause() + ")";
+  return Line;
 }

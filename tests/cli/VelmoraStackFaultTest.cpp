@@ -114,18 +114,23 @@ TEST_F(VelmoraStackFault, KilledWhileWritingKeepsTheOldResultAndItsLeftoverGoesN
   EXPECT_EQ(SiblingIn(Dir), "");
 }
 
-TEST_F(VelmoraStackFault, FullDiskFailsWithTheOldResultIntact) {
+TEST_F(VelmoraStackFault, FullDiskFailsWithTheOldResultIntactAndSaysWhy) {
   const std::string A = Exposure("a.jpg", 600, 400, 40);
   const std::string B = Exposure("b.jpg", 600, 400, 90);
   const std::string Output = Dir.File("out.tif");
   WriteBytes(Output, "the result of an earlier run");
-  // The inputs are read, not written: only the result meets the limit.
-  const TChildResult Full = Run({"--force", "-o", Output, A, B}, TChildLimits::OfFileSize(300000));
-  EXPECT_TRUE(Full.Exited) << "signal " << Full.Signal;
-  EXPECT_EQ(Full.ExitCode, 1);
-  EXPECT_EQ(Full.Output, "Unexpected error\n");
-  EXPECT_EQ(ReadBytes(Output), "the result of an earlier run");
-  EXPECT_EQ(SiblingIn(Dir), "");
+  for (const std::string Layout : {"tiles", "strips"}) {
+    SCOPED_TRACE(Layout);
+    // The inputs are read, not written: only the result meets the limit.
+    const TChildResult Full =
+        Run({"--force", "--layout", Layout, "-o", Output, A, B}, TChildLimits::OfFileSize(300000));
+    EXPECT_TRUE(Full.Exited) << "signal " << Full.Signal;
+    EXPECT_EQ(Full.ExitCode, 1);
+    EXPECT_EQ(Full.Output,
+              "velmora-stack: writing '" + Output + "': Unexpected error (File too large)\n");
+    EXPECT_EQ(ReadBytes(Output), "the result of an earlier run");
+    EXPECT_EQ(SiblingIn(Dir), "");
+  }
 }
 
 // Two 24-megapixel exposures need 288 MB of sums alone; 256 MB of address
@@ -141,7 +146,8 @@ TEST_F(VelmoraStackFault, NoAddressSpaceLeftIsACleanOutOfMemory) {
                                    TChildLimits::OfAddressSpace(uint64_t{256} << 20));
   EXPECT_TRUE(Starved.Exited) << "signal " << Starved.Signal;
   EXPECT_EQ(Starved.ExitCode, 1);
-  EXPECT_EQ(Starved.Output, "Out of memory\n");
+  // Memory runs out while the first file's sums are taken.
+  EXPECT_EQ(Starved.Output, "velmora-stack: reading '" + Dir.File("a.jpg") + "': Out of memory\n");
   EXPECT_FALSE(fs::exists(Output));
   EXPECT_EQ(SiblingIn(Dir), "");
 }

@@ -17,6 +17,7 @@
 #include <regex>
 #include <set>
 #include <sys/wait.h>
+#include <tiffio.h>
 #include <unistd.h>
 #include <vector>
 
@@ -163,6 +164,7 @@ TEST_F(VelmoraStack, OutputIsTheAccumulatedSum) {
   EXPECT_EQ(Plain.Err, ""); // no progress lines when stderr is no terminal
   const TTiffProbe Probe = ProbeTiff(Dir.File("result.tif"));
   EXPECT_EQ(Probe.Compression, 1);
+  EXPECT_TRUE(Probe.Tiled);
   ExpectStackOf(Inputs, Probe);
 
   for (auto [Name, Code] : {std::pair{"lzw", 5}, std::pair{"deflate", 8}}) {
@@ -184,9 +186,13 @@ TEST_F(VelmoraStack, WrongUsageExitsWithTwo) {
   EXPECT_NE(Nothing.Err.find("Usage: velmora-stack"), std::string::npos);
   EXPECT_EQ(Nothing.Out, "");
 
+  // The help says what is true: TIFF inputs work, the brightest sample may
+  // come out one below full, and strips are there to choose.
   const TRun Help = Run({"--help"});
   EXPECT_EQ(Help.Status, 0);
-  EXPECT_NE(Help.Out.find("Usage: velmora-stack"), std::string::npos);
+  for (const char* Fact :
+       {"Usage: velmora-stack", "JPEG and TIFF files", "65535 or 65534", "--layout L", "strips"})
+    EXPECT_NE(Help.Out.find(Fact), std::string::npos) << Fact;
 
   const TRun One = Run({"-o", Dir.File("out.tif"), A});
   EXPECT_EQ(One.Status, 2);
@@ -199,6 +205,15 @@ TEST_F(VelmoraStack, WrongUsageExitsWithTwo) {
                                                {"-o", Dir.File("out.tif"), A, B, "-c"}}) {
     const TRun Wrong = Run(Args);
     EXPECT_EQ(Wrong.Status, 2) << Args[0];
+    EXPECT_NE(Wrong.Err.find("Usage:"), std::string::npos);
+  }
+  for (const std::vector<std::string>& Args :
+       {std::vector<std::string>{"--layout", "zigzag", "-o", Dir.File("out.tif"), A, B},
+        {"--layout=Strips", "-o", Dir.File("out.tif"), A, B},
+        {"-o", Dir.File("out.tif"), A, B, "-l"}}) {
+    const TRun Wrong = Run(Args);
+    EXPECT_EQ(Wrong.Status, 2) << Args[0];
+    EXPECT_NE(Wrong.Err.find(" takes tiles or strips\n"), std::string::npos) << Wrong.Err;
     EXPECT_NE(Wrong.Err.find("Usage:"), std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
@@ -242,7 +257,7 @@ TEST_F(VelmoraStack, SizeMismatchEndsTheRun) {
   const std::string A = Exposure("a.jpg", 64, 48, 50), B = Exposure("b.jpg", 32, 48, 60);
   const TRun Mismatch = Run({"-o", Dir.File("out.tif"), A, B});
   EXPECT_EQ(Mismatch.Status, 1);
-  EXPECT_EQ(Mismatch.Err, "Falsche Bildgröße in '" + B +
+  EXPECT_EQ(Mismatch.Err, "velmora-stack: reading '" + B + "': Falsche Bildgröße in '" + B +
                               "': 32 x 48 statt 64 x 48\r\nBearbeitung wird abgebrochen\n");
   EXPECT_EQ(Mismatch.Out, "");
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
@@ -268,8 +283,8 @@ TEST_F(VelmoraStack, UnknownTypeEndsTheRun) {
     std::filesystem::copy_file(A, Other, std::filesystem::copy_options::overwrite_existing);
     const TRun Unknown = Run({"-o", Dir.File("out.tif"), A, Other});
     EXPECT_EQ(Unknown.Status, 1);
-    EXPECT_EQ(Unknown.Err,
-              "Unbekannter Filetyp '" + Extension + "'\r\nBearbeitung wird abgebrochen\n");
+    EXPECT_EQ(Unknown.Err, "velmora-stack: reading '" + Other + "': Unbekannter Filetyp '" +
+                               Extension + "'\r\nBearbeitung wird abgebrochen\n");
   }
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
 }
@@ -285,11 +300,72 @@ TEST_F(VelmoraStack, UnreadableInputsAreSkipped) {
   EXPECT_EQ(None.Status, 1);
   EXPECT_FALSE(std::filesystem::exists(Dir.File("none.tif")));
 
-  // A decoder failure is the run's failure, its message verbatim.
+  EXPECT_TRUE(
+      None.Err.ends_with("\nvelmora-stack: Keine der gewählten Dateien konnte gelesen werden\n"))
+      << None.Err;
+}
+
+// A failure names the file the run was at and the system's cause, around
+// the run's own message word for word.
+TEST_F(VelmoraStack, FailuresNameTheirFileAndCause) {
+  const std::string A = Exposure("a.jpg", 40, 30, 50);
   WriteBytes(Dir.File("broken.jpg"), "not a jpeg");
   const TRun Broken = Run({"-o", Dir.File("broken.tif"), A, Dir.File("broken.jpg")});
   EXPECT_EQ(Broken.Status, 1);
-  EXPECT_EQ(Broken.Err, "JPEG error #53\n");
+  EXPECT_EQ(Broken.Err,
+            "velmora-stack: reading '" + Dir.File("broken.jpg") + "': JPEG error #53\n");
+
+  // A TIFF cut short: its last strip runs past the end of the file.
+  const std::string Cut = Dir.File("cut.tif");
+  TTiffPicture Picture = TTiffPicture::Pattern(40, 30);
+  Picture.RowsPerStrip = 10;
+  WriteTiff(Cut, Picture);
+  PatchTiffEntry(Cut, TIFFTAG_STRIPOFFSETS,
+                 static_cast<uint32_t>(std::filesystem::file_size(Cut) - 100), 2);
+  const TRun Truncated = Run({"-o", Dir.File("cut-out.tif"), A, Cut});
+  EXPECT_EQ(Truncated.Status, 1);
+  EXPECT_EQ(Truncated.Err, "velmora-stack: reading '" + Cut + "': Unexpected error\n");
+
+  const std::string Nowhere = Dir.File("no-such-folder/out.tif");
+  const TRun Missing = Run({"-o", Nowhere, A, A});
+  EXPECT_EQ(Missing.Status, 1);
+  EXPECT_EQ(Missing.Err, "velmora-stack: writing '" + Nowhere +
+                             "': Unable to create output TIFF file '" + Nowhere +
+                             "' (No such file or directory)\n");
+
+  WriteBytes(Dir.File("kept.tif"), "keep me");
+  const TRun Refused = Run({"-o", Dir.File("kept.tif"), A, A});
+  EXPECT_EQ(Refused.Err, "velmora-stack: Die Ausgabedatei '" + Dir.File("kept.tif") +
+                             "' existiert bereits (--force ersetzt sie)\r\n"
+                             "Bearbeitung wird abgebrochen\n");
+}
+
+// Strips carry the very samples of the tiled file, with every compression;
+// tiles, asked for or not, are the file the window writes.
+TEST_F(VelmoraStack, StripsHoldTheTiledPictureValueForValue) {
+  const std::string A = Exposure("a.jpg", 1001, 777, 40);
+  const std::string B = Dir.File("b.tif");
+  WriteTiff(B, TTiffPicture::Pattern(1001, 777, 16, 3, 7));
+  for (const std::string Compression : {"none", "lzw", "deflate"}) {
+    SCOPED_TRACE(Compression);
+    const TRun Tiles = Run({"-f", "-c", Compression, "-o", Dir.File("tiles.tif"), A, B});
+    const TRun Asked =
+        Run({"-f", "--layout=tiles", "-c", Compression, "-o", Dir.File("asked.tif"), A, B});
+    const TRun Strips =
+        Run({"-f", "--layout", "strips", "-c", Compression, "-o", Dir.File("strips.tif"), A, B});
+    ASSERT_EQ(Tiles.Status + Asked.Status + Strips.Status, 0)
+        << Tiles.Err << Asked.Err << Strips.Err;
+    EXPECT_EQ(ReadBytes(Dir.File("asked.tif")), ReadBytes(Dir.File("tiles.tif")));
+    const TTiffProbe Tiled = ProbeTiff(Dir.File("tiles.tif"));
+    const TTiffProbe Striped = ProbeTiff(Dir.File("strips.tif"));
+    EXPECT_TRUE(Tiled.Tiled);
+    EXPECT_FALSE(Striped.Tiled);
+    EXPECT_EQ(Striped.Compression, Tiled.Compression);
+    EXPECT_EQ(Striped.Tags.size(), 10u);
+    EXPECT_EQ(Striped.Red, Tiled.Red);
+    EXPECT_EQ(Striped.Green, Tiled.Green);
+    EXPECT_EQ(Striped.Blue, Tiled.Blue);
+  }
 }
 
 TEST_F(VelmoraStack, ProgressOnATerminalNumbersEveryInput) {
