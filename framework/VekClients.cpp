@@ -4,35 +4,53 @@
 #include "VekReport.h"
 
 #include <exception>
+#include <string>
 
 TVekClientHooks ClientHooks;
 
-// ---------------------------------------------------------------------------
+namespace {
+
+// A handler with the current routine changes nothing. Otherwise the new
+// one replaces it, and the application object hears when the client gains
+// its first handler or loses its last; before the framework starts and
+// after it ends there is no registry to keep.
+template <class TClient, class THandler, class THook>
+void ChangeHandler(TClient* Client, THandler& Current, const THandler& New, const THook& Changed) {
+  if (New.SameRoutine(Current))
+    return;
+  if (Changed && !Current != !New)
+    Changed(Client, static_cast<bool>(New));
+  Current = New;
+}
+
+// A failure of the handler is reported under Source while the framework
+// runs and passes on without it.
+template <class THandler, class THook, class... TArgs>
+void CallHandler(const THandler& Handler, const THook& Changed, const std::string& Source,
+                 TArgs&... Args) {
+  if (!Handler)
+    return;
+  try {
+    Handler(Args...);
+  } catch (const std::exception&) {
+    if (!Changed)
+      throw;
+    ReportError(Source, "");
+  }
+}
+
+} // namespace
 
 TVekIdleClient::~TVekIdleClient() {
   SetOnIdle({});
 }
 
 void TVekIdleClient::SetOnIdle(const TVekIdleHandler& New) {
-  if (New.SameRoutine(FOnIdle))
-    return;
-  // Before the framework starts and after it ends there is no registry
-  // to keep.
-  if (ClientHooks.IdleClientChanged && !FOnIdle != !New)
-    ClientHooks.IdleClientChanged(this, static_cast<bool>(New));
-  FOnIdle = New;
+  ChangeHandler(this, FOnIdle, New, ClientHooks.IdleClientChanged);
 }
 
 void TVekIdleClient::DoIdle(bool& Done) {
-  if (!FOnIdle)
-    return;
-  try {
-    FOnIdle(*this, Done);
-  } catch (const std::exception&) {
-    if (!ClientHooks.IdleClientChanged)
-      throw;
-    ReportError("OnIdle", "");
-  }
+  CallHandler(FOnIdle, ClientHooks.IdleClientChanged, "OnIdle", *this, Done);
 }
 
 TVekMessageClient::~TVekMessageClient() {
@@ -40,21 +58,9 @@ TVekMessageClient::~TVekMessageClient() {
 }
 
 void TVekMessageClient::SetOnMessage(const TVekMessageHandler& New) {
-  if (New.SameRoutine(FOnMessage))
-    return;
-  if (ClientHooks.MessageClientChanged && !FOnMessage != !New)
-    ClientHooks.MessageClientChanged(this, static_cast<bool>(New));
-  FOnMessage = New;
+  ChangeHandler(this, FOnMessage, New, ClientHooks.MessageClientChanged);
 }
 
 void TVekMessageClient::DoMessage(TVekMessage& Msg, bool& Handled) {
-  if (!FOnMessage)
-    return;
-  try {
-    FOnMessage(Msg, Handled);
-  } catch (const std::exception&) {
-    if (!ClientHooks.MessageClientChanged)
-      throw;
-    ReportError("OnMessage", "");
-  }
+  CallHandler(FOnMessage, ClientHooks.MessageClientChanged, "OnMessage", Msg, Handled);
 }

@@ -55,13 +55,22 @@ extern TVekClientHooks ClientHooks;
 using TVekIdleHandler = TVekHandler<TVekIdleClient&, bool&>;
 using TVekMessageHandler = TVekHandler<TVekMessage&, bool&>;
 
-class TVekIdleClient {
+// What both kinds of client share: a registered client's address is in
+// App's list, so none is copied.
+class TVekClient {
 public:
-  TVekIdleClient() = default;
+  TVekClient() = default;
+  TVekClient(const TVekClient&) = delete;
+  TVekClient& operator=(const TVekClient&) = delete;
+
+protected:
+  ~TVekClient() = default;
+};
+
+class TVekIdleClient : public TVekClient {
+public:
   // Unregisters the client.
   virtual ~TVekIdleClient();
-  TVekIdleClient(const TVekIdleClient&) = delete;
-  TVekIdleClient& operator=(const TVekIdleClient&) = delete;
 
   // A handler with the current routine changes nothing; giving the first
   // handler registers the client with App, clearing it unregisters.
@@ -75,12 +84,9 @@ private:
   TVekIdleHandler FOnIdle;
 };
 
-class TVekMessageClient {
+class TVekMessageClient : public TVekClient {
 public:
-  TVekMessageClient() = default;
   virtual ~TVekMessageClient();
-  TVekMessageClient(const TVekMessageClient&) = delete;
-  TVekMessageClient& operator=(const TVekMessageClient&) = delete;
 
   void SetOnMessage(const TVekMessageHandler& New);
   const TVekMessageHandler& OnMessage() const { return FOnMessage; }
