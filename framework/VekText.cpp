@@ -33,7 +33,7 @@ public:
     FUsed += Count;
   }
 
-  std::string Take() {
+  std::string TakeText() {
     FBuffer.resize(FUsed);
     return std::move(FBuffer);
   }
@@ -147,7 +147,7 @@ std::string ReplaceAll(const std::string& Text, const std::string& Old, const st
   }
   if (From <= Len(Text))
     Buffer.Append(Text.data() + From - 1, Text.size() - static_cast<size_t>(From - 1));
-  return Buffer.Take();
+  return Buffer.TakeText();
 }
 
 std::string IfStr(bool Flag, const std::string& WhenTrue, const std::string& WhenFalse) {

@@ -1,6 +1,8 @@
 // The four direct paths for 16-bit RGB with three samples: interleaved or
 // planar, in strips or tiles. Samples are taken as the library delivers
 // them, rows in storage order; one strip or tile is held at a time.
+#include "TiffLayouts.h"
+
 #include "TiffDetail.h"
 
 #include <algorithm>

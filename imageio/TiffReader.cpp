@@ -1,6 +1,8 @@
 // Reading one TIFF exposure into three 16-bit planes: opening, the planes,
 // the choice of layout, and the generic path through libtiff's RGBA
 // interface. The four direct 16-bit layouts are in TiffLayouts.cpp.
+#include "TiffReader.h"
+
 #include "TiffDetail.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+#include "TiffWriter.h"
+
 #include "TiffStripWriter.h"
 #include "TiffWriterFile.h"
 #include "VekMemory.h"

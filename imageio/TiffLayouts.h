@@ -1,0 +1,17 @@
+#pragma once
+// The ways a TIFF's samples are read into the planes, one for each layout.
+#include <cstdint>
+#include <tiffio.h>
+
+// The layout routines fill the already allocated planes; they raise, and
+// InternalLoadTiff16 reports what they raise.
+void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                      uint16_t* Blue);
+void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                      uint16_t* Blue);
+void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
+                     uint16_t* Blue);
+void ReadSeparateStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                        uint16_t* Green, uint16_t* Blue);
+void ReadSeparateTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,
+                       uint16_t* Green, uint16_t* Blue);

@@ -1,0 +1,52 @@
+#pragma once
+// Reading one 16-bit exposure from a TIFF file into three channel planes.
+#include "Plane16.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <tiffio.h>
+
+enum TTiffLayout : uint8_t {
+  tlGeneric,
+  tlContigStrips,
+  tlContigTiles,
+  tlSeparateStrips,
+  tlSeparateTiles
+};
+
+// After a failure the three planes are empty.
+void LoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height, TPlane16& Red,
+                TPlane16& Green, TPlane16& Blue);
+void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
+                        TPlane16& Red, TPlane16& Green, TPlane16& Blue, bool& Failed,
+                        std::string& Message);
+TTiffLayout GetTiffLayout(TIFF* Handle);
+
+namespace detail {
+struct TTiffCloser {
+  void operator()(TIFF* Handle) const { TIFFClose(Handle); }
+};
+} // namespace detail
+
+// LoadTiff16 in two steps, so that a picture can be refused by its size
+// before it is read: the file opened and its size taken, then its samples
+// read. Both raise as LoadTiff16 does, with its messages, in its order.
+class TTiffInput {
+public:
+  // Opens FileName and reads its width and height; a size whose planes
+  // could not be allocated is refused here.
+  explicit TTiffInput(const std::string& FileName);
+  uint32_t Width() const { return FWidth; }
+  uint32_t Height() const { return FHeight; }
+  // Reads the picture into the three planes. Planes that already hold
+  // Width x Height samples each are filled again rather than allocated
+  // anew, so a run of equal exposures reads into the same memory. After a
+  // failure the planes are empty.
+  void Read(TPlane16& Red, TPlane16& Green, TPlane16& Blue);
+
+private:
+  std::unique_ptr<TIFF, detail::TTiffCloser> FHandle;
+  uint32_t FWidth = 0;
+  uint32_t FHeight = 0;
+};
