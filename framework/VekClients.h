@@ -4,6 +4,7 @@
 // parts of a program can share the application's single idle and message
 // events.
 #include "VekPlatform.h"
+#include "VekUncopyable.h"
 
 #include <functional>
 
@@ -55,19 +56,8 @@ extern TVekClientHooks ClientHooks;
 using TVekIdleHandler = TVekHandler<TVekIdleClient&, bool&>;
 using TVekMessageHandler = TVekHandler<TVekMessage&, bool&>;
 
-// What both kinds of client share: a registered client's address is in
-// App's list, so none is copied.
-class TVekClient {
-public:
-  TVekClient() = default;
-  TVekClient(const TVekClient&) = delete;
-  TVekClient& operator=(const TVekClient&) = delete;
-
-protected:
-  ~TVekClient() = default;
-};
-
-class TVekIdleClient : public TVekClient {
+// A registered client's address is in App's list, so none is copied.
+class TVekIdleClient : TVekUncopyable {
 public:
   // Unregisters the client.
   virtual ~TVekIdleClient();
@@ -84,7 +74,7 @@ private:
   TVekIdleHandler FOnIdle;
 };
 
-class TVekMessageClient : public TVekClient {
+class TVekMessageClient : TVekUncopyable {
 public:
   virtual ~TVekMessageClient();
 

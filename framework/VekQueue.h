@@ -2,6 +2,7 @@
 // First-in first-out containers: a ring buffer of fixed-size elements, a
 // queue of texts that owns a copy of each text, and that text queue behind
 // a lock, through which any thread hands lines to the log server.
+#include "VekUncopyable.h"
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -92,12 +93,10 @@ private:
 // A text queue whose every operation holds Guard. The thread holding it may
 // enter it again, so a caller may bracket several operations with
 // Lock/Unlock.
-class TVekThreadStringQueue {
+class TVekThreadStringQueue : TVekUncopyable {
 public:
   TVekThreadStringQueue();
   ~TVekThreadStringQueue();
-  TVekThreadStringQueue(const TVekThreadStringQueue&) = delete;
-  TVekThreadStringQueue& operator=(const TVekThreadStringQueue&) = delete;
 
   bool IsEmpty();
   int Count();

@@ -2,6 +2,7 @@
 // The libjpeg side of JPEG input: bytes in memory decoded into a 24-bit
 // bitmap of blue, green, red rows, the header first.
 #include "Bitmap24.h"
+#include "VekUncopyable.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,12 +14,10 @@ struct TDecoder;
 
 // One libjpeg decompressor over bytes in memory, from its header to the
 // decoded picture; destroyed with the object, also after a failure.
-class TJpegDecoder {
+class TJpegDecoder : TVekUncopyable {
 public:
   TJpegDecoder();
   ~TJpegDecoder();
-  TJpegDecoder(const TJpegDecoder&) = delete;
-  TJpegDecoder& operator=(const TJpegDecoder&) = delete;
 
   // Reads the header of Size bytes at Data, which must stay until Decode
   // has run. Raises EJPEG "JPEG error #N" with libjpeg's message code.

@@ -1,6 +1,7 @@
 #pragma once
 // JPEG input: one JPEG exposure decoded into the run's 24-bit work bitmap.
 #include "Bitmap24.h"
+#include "VekUncopyable.h"
 
 #include <atomic>
 #include <memory>
@@ -9,12 +10,10 @@
 // The JPEG image object of a run: created once, reused for every JPEG file
 // of the run. It holds the bytes of the last loaded file and, until that
 // file is decoded, its header.
-class TJpegImage {
+class TJpegImage : TVekUncopyable {
 public:
   TJpegImage();
   ~TJpegImage();
-  TJpegImage(const TJpegImage&) = delete;
-  TJpegImage& operator=(const TJpegImage&) = delete;
 
   // The size the header of the loaded file gives.
   int Width() const;

@@ -486,11 +486,11 @@ QImage MakeCursor(const TDraw& Draw) {
 }
 
 bool Save(const QImage& Image, const QString& Path, const char* Format, int Quality) {
-  if (!Image.save(Path, Format, Quality)) {
+  const bool Saved = Image.save(Path, Format, Quality);
+  if (!Saved) {
     std::fprintf(stderr, "MakeArtwork: cannot write %s\n", qPrintable(Path));
-    return false;
   }
-  return true;
+  return Saved;
 }
 
 } // namespace
