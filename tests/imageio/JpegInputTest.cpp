@@ -50,6 +50,19 @@ TJpegPicture Banded(int Width, int Height) {
   return Picture;
 }
 
+// Writes Bytes to Path and expects reading its header into Image to fail
+// with Message.
+void ExpectHeaderError(TJpegImage& Image, const std::string& Path, const std::string& Bytes,
+                       const std::string& Message) {
+  WriteBytes(Path, Bytes);
+  try {
+    LoadJpegHeader(Image, Path);
+    ADD_FAILURE() << Path << ": no exception";
+  } catch (const EJPEG& E) {
+    EXPECT_EQ(E.Message(), Message) << Path;
+  }
+}
+
 void ExpectBanded(const TBitmap24& Bitmap, int Width, int Height) {
   ASSERT_EQ(Bitmap.Width(), Width);
   ASSERT_EQ(Bitmap.Height(), Height);
@@ -241,20 +254,8 @@ TEST(JpegInput, HeaderGivesTheSizeBeforeTheDecodingAndIsUsedUpByIt) {
 
   // A header libjpeg refuses fails the load with the code a whole decode
   // would give; an empty file as well.
-  WriteBytes(Dir.File("png.jpg"), "\x89PNG\r\n\x1a\n");
-  try {
-    LoadJpegHeader(Image, Dir.File("png.jpg"));
-    FAIL() << "no exception";
-  } catch (const EJPEG& E) {
-    EXPECT_EQ(E.Message(), "JPEG error #53");
-  }
-  WriteBytes(Dir.File("empty.jpg"), "");
-  try {
-    LoadJpegHeader(Image, Dir.File("empty.jpg"));
-    FAIL() << "no exception";
-  } catch (const EJPEG& E) {
-    EXPECT_EQ(E.Message(), "JPEG error #42");
-  }
+  ExpectHeaderError(Image, Dir.File("png.jpg"), "\x89PNG\r\n\x1a\n", "JPEG error #53");
+  ExpectHeaderError(Image, Dir.File("empty.jpg"), "", "JPEG error #42");
   // The header of a picture too large for a bitmap is still read.
   std::string Bytes = EncodeJpeg(TJpegPicture::Solid(16, 16, TJpegKind::Rgb, {9, 9, 9}));
   const size_t Frame = Bytes.find("\xFF\xC0");
