@@ -67,6 +67,8 @@ bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
       Options.Force = true;
     } else if (Arg == "-q" || Arg == "--quiet") {
       Options.Quiet = true;
+    } else if (Arg == "--float") {
+      Options.Float = true;
     } else if (TakeValue(Args, I, "-o", "--output", Value, Missing)) {
       if (Missing || Value.empty()) {
         Error = "option " + Arg + " needs a file name";
@@ -115,12 +117,14 @@ std::string CliVersion() {
 std::string CliUsage() {
   return CliVersion() + "\n" +
          "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate]\n"
-         "                     [-l|--layout tiles|strips] [-q|--quiet] [-j|--threads N]\n"
+         "                     [-l|--layout tiles|strips] [--float] [-q|--quiet]\n"
+         "                     [-j|--threads N]\n"
          "                     -o OUTPUT INPUT INPUT...\n"
          "\n"
          "Adds two or more exposures of one scene (JPEG and TIFF files of one size, side by\n"
          "side) pixel by pixel and writes the sum as a 16-bit RGB TIFF file, scaled so that\n"
-         "its brightest sample is 65535 or 65534.\n"
+         "its brightest sample is 65535 or 65534. The first input's ICC profile and its\n"
+         "camera, lens, date, author and copyright fields go with it.\n"
          "\n"
          "  -o, --output OUTPUT   the TIFF file to write; \".tif\" is appended to a name\n"
          "                        without extension\n"
@@ -130,6 +134,8 @@ std::string CliUsage() {
          "                        strips: the same picture in strips of whole rows, for\n"
          "                        programs that read no tiled TIFF (RawTherapee, Hugin,\n"
          "                        enfuse)\n"
+         "      --float           32-bit float samples instead of 16-bit ones: each sum\n"
+         "                        divided by the largest, so the brightest is 1.0\n"
          "  -q, --quiet           no progress lines\n"
          "  -j, --threads N       read N files at once (default: VELMORA_THREADS, else\n"
          "                        the number of cores); 1 reads each file at its turn\n"

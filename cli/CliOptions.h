@@ -14,6 +14,8 @@ struct TCliOptions {
   // Threads reading the files; 0: VELMORA_THREADS or the number of cores.
   int Threads = 0;
   TSaveLayout Layout = slTiles;
+  // 32-bit float samples instead of 16-bit ones.
+  bool Float = false;
   std::string Output;
   std::vector<std::string> Inputs;
 };

@@ -62,6 +62,8 @@ public:
     return FOptions.Threads > 0 ? FOptions.Threads : TRunHost::Threads();
   }
   TSaveLayout Layout() override { return FOptions.Layout; }
+  bool FloatResult() const override { return FOptions.Float; }
+  void Warn(const std::string& Text) override { std::cerr << "velmora-stack: " << Text << "\n"; }
 
   // The file the run is at: the input it reads or the output it writes.
   const std::string& Context() const { return FContext; }

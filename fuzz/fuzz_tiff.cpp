@@ -1,8 +1,9 @@
-// TIFF reading on arbitrary bytes. The reader reports every failure
-// through its out flag with one of its fixed messages, so an exception
-// leaving InternalLoadTiff16 is a fault and crashes here too.
+// TIFF reading on arbitrary bytes, what travels with the picture included.
+// The reader raises every failure as an Exception with one of its fixed
+// messages, so any other exception is a fault and crashes here too.
 #include "AsSaveTiff16Unit.h"
 #include "FuzzSupport.h"
+#include "VekExceptions.h"
 
 #include <array>
 #include <cstddef>
@@ -39,12 +40,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   uint32_t Width = 0;
   uint32_t Height = 0;
   TPlane16 Red, Green, Blue;
-  bool Failed = false;
-  std::string Message;
-  InternalLoadTiff16(FileName, Width, Height, Red, Green, Blue, Failed, Message);
-  if (Failed) {
+  try {
+    TTiffInput Input(FileName);
+    Width = Input.Width();
+    Height = Input.Height();
+    // The profile must be readable to its last byte.
+    volatile size_t Bytes = 0;
+    for (const uint8_t Byte : Input.Meta().IccProfile)
+      Bytes = Bytes + Byte;
+    Input.Read(Red, Green, Blue);
+  } catch (const Exception& Failure) {
     detail::Require(!Red && !Green && !Blue, "planes left behind after a failed read");
-    detail::Require(KnownMessage(Message, FileName), "failure with a foreign message");
+    detail::Require(KnownMessage(Failure.Message(), FileName), "failure with a foreign message");
     return 0;
   }
   detail::Require(Red && Green && Blue, "successful read without planes");

@@ -1,6 +1,7 @@
 #include "JpegDecoder.h"
 
 #include "ImageMessages.h"
+#include "JpegMeta.h"
 
 #include "VekExceptions.h"
 
@@ -138,6 +139,7 @@ int HeaderGuarded(TDecoder& Decoder, const uint8_t* Data, int64_t Size) {
   if (setjmp(Decoder.Error.Jump))
     return Decoder.Error.Pub.msg_code;
   jpeg_create_decompress(&Info);
+  KeepMetaMarkers(&Info);
   InstallSource(Decoder, Data, Size);
   jpeg_read_header(&Info, TRUE);
   return 0;
@@ -210,6 +212,10 @@ int detail::TJpegDecoder::Width() const {
 
 int detail::TJpegDecoder::Height() const {
   return static_cast<int>(FDecoder->Info.image_height);
+}
+
+TPictureMeta detail::TJpegDecoder::Meta() const {
+  return JpegMarkersMeta(FDecoder->Info.marker_list);
 }
 
 void detail::TJpegDecoder::Decode(TBitmap24& Bitmap, const std::atomic<bool>* Stop) {

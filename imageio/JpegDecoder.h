@@ -2,6 +2,7 @@
 // The libjpeg side of JPEG input: bytes in memory decoded into a 24-bit
 // bitmap of blue, green, red rows, the header first.
 #include "Bitmap24.h"
+#include "PictureMeta.h"
 #include "VekUncopyable.h"
 
 #include <atomic>
@@ -24,6 +25,8 @@ public:
   void ReadHeader(const uint8_t* Data, int64_t Size);
   int Width() const;
   int Height() const;
+  // What travels with the picture whose header was read.
+  TPictureMeta Meta() const;
   // Decodes the picture whose header was read into Bitmap. Raises EJPEG,
   // EOutOfMemory for a picture too large for one bitmap, and EAbort when
   // Stop is set while the rows are decoded.

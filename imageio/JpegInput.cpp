@@ -22,6 +22,7 @@ struct TJpegImage::TState {
   int64_t Size = 0;
   int Width = 0;
   int Height = 0;
+  TPictureMeta Meta;
   std::unique_ptr<detail::TJpegDecoder> Decoder;
 };
 
@@ -34,6 +35,10 @@ int TJpegImage::Width() const {
 
 int TJpegImage::Height() const {
   return FState->Height;
+}
+
+const TPictureMeta& TJpegImage::Meta() const {
+  return FState->Meta;
 }
 
 namespace {
@@ -89,12 +94,14 @@ void LoadJpegHeader(TJpegImage& Image, const std::string& FileName) {
   TJpegImage::TState& State = *Image.FState;
   State.Decoder.reset();
   State.Width = State.Height = 0;
+  State.Meta = {};
   State.Size = 0;
   ReadWholeFile(FileName, State);
   auto Decoder = std::make_unique<detail::TJpegDecoder>();
   Decoder->ReadHeader(State.Bytes.get(), State.Size);
   State.Width = Decoder->Width();
   State.Height = Decoder->Height();
+  State.Meta = Decoder->Meta();
   State.Decoder = std::move(Decoder);
 }
 

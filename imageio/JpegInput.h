@@ -1,6 +1,7 @@
 #pragma once
 // JPEG input: one JPEG exposure decoded into the run's 24-bit work bitmap.
 #include "Bitmap24.h"
+#include "PictureMeta.h"
 #include "VekUncopyable.h"
 
 #include <atomic>
@@ -18,6 +19,8 @@ public:
   // The size the header of the loaded file gives.
   int Width() const;
   int Height() const;
+  // What travels with the loaded file's picture.
+  const TPictureMeta& Meta() const;
 
   struct TState;
 

@@ -12,7 +12,7 @@ struct TPictureMeta {
   // IFD0.
   std::string Make;
   std::string Model;
-  uint16_t Orientation = 0; // 0: absent
+  uint16_t Orientation = 0; // 0: absent or top-left, the default
   std::string Artist;
   std::string Copyright;
   // EXIF IFD.

@@ -47,17 +47,4 @@ template <class F> void RaiseTiffFailure(F&& Body) {
   }
 }
 
-// Runs Body; what RaiseTiffFailure would raise becomes Failed and Message.
-// Failed is false when Body returns normally. Only the Internal… entry
-// points report this way; everything below them raises.
-template <class F> void ReportTiffFailure(bool& Failed, std::string& Message, F&& Body) {
-  Failed = false;
-  try {
-    RaiseTiffFailure(Body);
-  } catch (const Exception& E) {
-    Failed = true;
-    Message = E.Message();
-  }
-}
-
 } // namespace detail

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <tiffio.h>
 
-// The layout routines fill the already allocated planes; they raise, and
-// InternalLoadTiff16 reports what they raise.
+// The layout routines fill the already allocated planes; they raise a
+// TTiffFailure.
 void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
                       uint16_t* Blue);
 void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,

@@ -4,6 +4,7 @@
 #include "TiffReader.h"
 
 #include "TiffDetail.h"
+#include "TiffMetaReader.h"
 
 #include <algorithm>
 #include <memory>
@@ -129,38 +130,13 @@ void ReadInput(TIFF* Handle, uint32_t Width, uint32_t Height, TPlane16& Red, TPl
 
 } // namespace
 
-void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
-                        TPlane16& Red, TPlane16& Green, TPlane16& Blue, bool& Failed,
-                        std::string& Message) {
-  Red.reset();
-  Green.reset();
-  Blue.reset();
-  ReportTiffFailure(Failed, Message, [&] {
-    const TTiffHandle Handle = OpenInput(FileName, Width, Height);
-    ReadInput(Handle.get(), Width, Height, Red, Green, Blue);
-  });
-  if (Failed) {
-    Red.reset();
-    Green.reset();
-    Blue.reset();
-  }
-}
-
-void LoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height, TPlane16& Red,
-                TPlane16& Green, TPlane16& Blue) {
-  bool Failed = false;
-  std::string Message;
-  InternalLoadTiff16(FileName, Width, Height, Red, Green, Blue, Failed, Message);
-  if (Failed)
-    throw Exception(Message);
-}
-
 TTiffInput::TTiffInput(const std::string& FileName) {
   RaiseTiffFailure([&] {
     FHandle = OpenInput(FileName, FWidth, FHeight);
-    // Where LoadTiff16 would allocate the planes next.
+    // Where the read would allocate the planes next.
     if (CheckedBlockBytes(CheckedProduct(FWidth, FHeight), sizeof(uint16_t)) < 0)
       throw EOutOfMemory();
+    FMeta = ReadTiffMeta(FHandle.get(), FileName);
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // Reading one 16-bit exposure from a TIFF file into three channel planes.
+#include "PictureMeta.h"
 #include "Plane16.h"
 
 #include <cstdint>
@@ -15,12 +16,6 @@ enum TTiffLayout : uint8_t {
   tlSeparateTiles
 };
 
-// After a failure the three planes are empty.
-void LoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height, TPlane16& Red,
-                TPlane16& Green, TPlane16& Blue);
-void InternalLoadTiff16(const std::string& FileName, uint32_t& Width, uint32_t& Height,
-                        TPlane16& Red, TPlane16& Green, TPlane16& Blue, bool& Failed,
-                        std::string& Message);
 TTiffLayout GetTiffLayout(TIFF* Handle);
 
 namespace detail {
@@ -29,16 +24,18 @@ struct TTiffCloser {
 };
 } // namespace detail
 
-// LoadTiff16 in two steps, so that a picture can be refused by its size
-// before it is read: the file opened and its size taken, then its samples
-// read. Both raise as LoadTiff16 does, with its messages, in its order.
+// One TIFF exposure read in two steps, so that a picture can be refused by
+// its size before it is read: the file opened and its size taken, then its
+// samples read. Both raise an Exception with the reader's fixed messages.
 class TTiffInput {
 public:
-  // Opens FileName and reads its width and height; a size whose planes
-  // could not be allocated is refused here.
+  // Opens FileName and reads its width and height and what travels with
+  // the picture; a size whose planes could not be allocated is refused
+  // here.
   explicit TTiffInput(const std::string& FileName);
   uint32_t Width() const { return FWidth; }
   uint32_t Height() const { return FHeight; }
+  const TPictureMeta& Meta() const { return FMeta; }
   // Reads the picture into the three planes. Planes that already hold
   // Width x Height samples each are filled again rather than allocated
   // anew, so a run of equal exposures reads into the same memory. After a
@@ -49,4 +46,5 @@ private:
   std::unique_ptr<TIFF, detail::TTiffCloser> FHandle;
   uint32_t FWidth = 0;
   uint32_t FHeight = 0;
+  TPictureMeta FMeta;
 };

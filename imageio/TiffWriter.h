@@ -1,5 +1,8 @@
 #pragma once
-// Writing the 16-bit RGB result as a TIFF file.
+// Writing the result as an RGB TIFF: 16-bit samples, or 32-bit floats for
+// programs that take the sums themselves.
+#include "PictureMeta.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,20 +18,30 @@ enum TSaveLayout : uint8_t { slTiles, slStrips };
 // red, green and blue samples interleaved, rows of the piece Stride
 // samples apart. The rest of an edge tile is already zero; a strip is a
 // piece as wide as the picture.
-using TTileSource = std::function<void(uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows,
-                                       uint16_t* Tile, size_t Stride)>;
-void SaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                uint32_t Height, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
-void InternalSaveTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                        uint32_t Height, const uint16_t* Red, const uint16_t* Green,
-                        const uint16_t* Blue, bool& Failed, std::string& Message);
-// The samples of three planes of Width samples a row, as a source.
-TTileSource PlanesSource(uint32_t Width, const uint16_t* Red, const uint16_t* Green,
-                         const uint16_t* Blue);
-// As SaveTiff16, in tiles or strips, the samples asked piece by piece from
-// Source: a result can be written without planes of its own. Raises the
-// writer's messages, with the system's cause where it gave one
-// (Exception::Cause).
-void SaveTiff16FromSource(const std::string& FileName, TSaveLayout Layout,
-                          TTiffCompression Compression, uint32_t Width, uint32_t Height,
-                          const TTileSource& Source);
+template <class TSample>
+using TPieceSource = std::function<void(uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows,
+                                        TSample* Piece, size_t Stride)>;
+using TTileSource = TPieceSource<uint16_t>;
+using TFloatSource = TPieceSource<float>;
+
+// What is written: the picture's size, its layout and compression, and
+// what travels with it. Without a profile and fields the file holds the
+// picture fields alone.
+struct TTiffResult {
+  uint32_t Width = 0;
+  uint32_t Height = 0;
+  TSaveLayout Layout = slTiles;
+  TTiffCompression Compression = tcNone;
+  TPictureMeta Meta;
+};
+
+// Write the result into Fd, a new empty file open for reading and
+// writing; the descriptor stays the caller's. FileName names the file in
+// the messages: "Unable to create output TIFF file '…'", "Out of memory" or
+// "Unexpected error", raised as an Exception with the system's cause where
+// it gave one (Exception::Cause). 16-bit samples are written as given;
+// float samples with the floating-point predictor when compressed.
+void WriteTiff16(int Fd, const std::string& FileName, const TTiffResult& Result,
+                 const TTileSource& Source);
+void WriteTiffFloat(int Fd, const std::string& FileName, const TTiffResult& Result,
+                    const TFloatSource& Source);

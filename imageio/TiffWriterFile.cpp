@@ -1,5 +1,9 @@
 #include "TiffWriterFile.h"
 
+#include "TiffMetaWriter.h"
+
+#include <unistd.h>
+
 namespace detail {
 
 namespace {
@@ -9,25 +13,48 @@ uint16_t CompressionCode(TTiffCompression Compression) {
   return Codes[Compression <= tcDeflate ? Compression : tcNone];
 }
 
+// The library closes the descriptor it was given; the caller's stays open
+// for syncing and its own close.
+TTiffHandle OpenDuplicate(int Fd, const std::string& FileName) {
+  errno = 0;
+  const int Copy = ::dup(Fd);
+  if (Copy < 0)
+    FailTiff(MsgCannotCreateTiff(FileName), SystemCause(errno));
+  TTiffHandle Handle(TIFFFdOpen(Copy, FileName.c_str(), "w"));
+  if (!Handle) {
+    const int Error = errno;
+    ::close(Copy);
+    FailTiff(MsgCannotCreateTiff(FileName), SystemCause(Error));
+  }
+  return Handle;
+}
+
 } // namespace
 
-TTiffHandle CreateTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                         uint32_t Height, const std::function<void(TIFF*)>& SetLayout) {
-  if (Width == 0 || Height == 0)
+TTiffHandle CreateTiffResult(int Fd, const std::string& FileName, const TTiffResult& Result,
+                             TSampleKind Kind, const std::function<void(TIFF*)>& SetLayout) {
+  if (Result.Width == 0 || Result.Height == 0)
     FailTiff(MsgUnexpected);
-  errno = 0;
-  TTiffHandle Handle(TIFFOpen(FileName.c_str(), "w"));
-  if (!Handle)
-    FailTiff(MsgCannotCreateTiff(FileName), SystemCause(errno));
+  TTiffHandle Handle = OpenDuplicate(Fd, FileName);
   TIFF* Tif = Handle.get();
-  TIFFSetField(Tif, TIFFTAG_IMAGEWIDTH, Width);
-  TIFFSetField(Tif, TIFFTAG_IMAGELENGTH, Height);
+  // The EXIF directory goes first: making it replaces the directory being
+  // set up.
+  const uint64_t ExifOffset = WriteExifDirectory(Tif, Result.Meta);
+  const uint16_t Compression = CompressionCode(Result.Compression);
+  TIFFSetField(Tif, TIFFTAG_IMAGEWIDTH, Result.Width);
+  TIFFSetField(Tif, TIFFTAG_IMAGELENGTH, Result.Height);
   SetLayout(Tif);
   TIFFSetField(Tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
   TIFFSetField(Tif, TIFFTAG_SAMPLESPERPIXEL, 3);
   TIFFSetField(Tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(Tif, TIFFTAG_BITSPERSAMPLE, 16);
-  TIFFSetField(Tif, TIFFTAG_COMPRESSION, CompressionCode(Compression));
+  TIFFSetField(Tif, TIFFTAG_BITSPERSAMPLE, Kind == TSampleKind::Float32 ? 32 : 16);
+  TIFFSetField(Tif, TIFFTAG_COMPRESSION, Compression);
+  if (Kind == TSampleKind::Float32) {
+    TIFFSetField(Tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+    if (Compression != COMPRESSION_NONE)
+      TIFFSetField(Tif, TIFFTAG_PREDICTOR, PREDICTOR_FLOATINGPOINT);
+  }
+  SetMetaFields(Tif, Result.Meta, ExifOffset);
   return Handle;
 }
 
@@ -35,7 +62,7 @@ void FailWrite() {
   FailTiff(MsgUnexpected, SystemCause(errno));
 }
 
-void FinishTiff16(TIFF* Tif) {
+void FinishTiff(TIFF* Tif) {
   errno = 0;
   if (!TIFFFlush(Tif))
     FailWrite();

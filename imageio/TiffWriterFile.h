@@ -9,13 +9,18 @@
 
 namespace detail {
 
-// Creates FileName for a Width x Height RGB picture of 16-bit samples.
-// SetLayout sets the tile or strip fields, which follow the size; the
-// colour, sample and compression fields come after them. Fails with the
-// create message, or "Unexpected error" for a picture without pixels,
-// which would give a file no reader accepts.
-TTiffHandle CreateTiff16(const std::string& FileName, TTiffCompression Compression, uint32_t Width,
-                         uint32_t Height, const std::function<void(TIFF*)>& SetLayout);
+// How the samples are stored: 16-bit unsigned integers, or 32-bit IEEE
+// floats carrying SampleFormat and, when compressed, the floating-point
+// predictor.
+enum class TSampleKind : uint8_t { Uint16, Float32 };
+
+// Opens Fd for a Result.Width x Result.Height RGB picture. SetLayout sets
+// the tile or strip fields, which follow the size; the colour, sample and
+// compression fields come after them, then what travels with the picture.
+// Fails with the create message naming FileName, or "Unexpected error"
+// for a picture without pixels, which would give a file no reader accepts.
+TTiffHandle CreateTiffResult(int Fd, const std::string& FileName, const TTiffResult& Result,
+                             TSampleKind Kind, const std::function<void(TIFF*)>& SetLayout);
 
 // Fails with "Unexpected error" and the system's cause, if the failed
 // call left one in errno.
@@ -31,6 +36,6 @@ template <class F> void WriteOrFail(F&& Write) {
 
 // Writes the directory. Done here rather than silently by the close, so
 // that a file that could not be finished is not reported as written.
-void FinishTiff16(TIFF* Tif);
+void FinishTiff(TIFF* Tif);
 
 } // namespace detail

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libjpeg62-turbo-dev libtiff-dev zlib1g-dev
+  libjpeg62-turbo-dev libtiff-dev zlib1g-dev libexif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n
   xvfb xauth

@@ -15,6 +15,7 @@ TExposureKind ExposureKindOf(const std::string& FileName) {
 void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
   FKind = Kind;
   FWidth = FHeight = 0;
+  FMeta = {};
   FTiff.reset();
   if (Kind == TExposureKind::Jpeg) {
     FRed.reset();
@@ -23,6 +24,7 @@ void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
     LoadJpegHeader(FJpeg, FileName);
     FWidth = FJpeg.Width();
     FHeight = FJpeg.Height();
+    FMeta = FJpeg.Meta();
   } else {
     FBitmap.Clear();
     FTiff = std::make_unique<TTiffInput>(FileName);
@@ -30,6 +32,7 @@ void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
     // fit an int.
     FWidth = static_cast<int>(FTiff->Width());
     FHeight = static_cast<int>(FTiff->Height());
+    FMeta = FTiff->Meta();
   }
 }
 

@@ -36,6 +36,7 @@ public:
   const uint16_t* Red() const { return FRed.get(); }
   const uint16_t* Green() const { return FGreen.get(); }
   const uint16_t* Blue() const { return FBlue.get(); }
+  const TPictureMeta& Meta() const { return FMeta; }
 
 private:
   TExposureKind FKind = TExposureKind::Other;
@@ -45,4 +46,5 @@ private:
   TBitmap24 FBitmap;
   std::unique_ptr<TTiffInput> FTiff;
   TPlane16 FRed, FGreen, FBlue;
+  TPictureMeta FMeta;
 };

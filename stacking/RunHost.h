@@ -50,4 +50,10 @@ public:
   virtual TTiffCompression Compression() { return tcNone; }
   // How the result is laid out; the window always writes tiles.
   virtual TSaveLayout Layout() { return slTiles; }
+  // True for a result of 32-bit float samples, each sum divided by the
+  // largest; false for the described 16-bit result.
+  virtual bool FloatResult() const { return false; }
+  // A note that does not end the run, such as a later file's other colour
+  // profile; the window has no place for it.
+  virtual void Warn(const std::string& /*Text*/) {}
 };

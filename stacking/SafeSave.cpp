@@ -3,28 +3,34 @@
 #include "ImageMessages.h"
 #include "VekExceptions.h"
 #include "VekReplaceFile.h"
-#include "VekUtil.h"
 
 #include <cerrno>
+#include <functional>
 
-void SaveTiff16Replacing(const std::string& FileName, TSaveLayout Layout,
-                         TTiffCompression Compression, uint32_t Width, uint32_t Height,
-                         const TTileSource& Source) {
-  std::string Sibling;
-  bool Replaced = false;
-  try {
-    errno = 0;
-    Replaced = ReplaceFileDurably(FileName, [&](const std::string& SiblingName, int) {
-      Sibling = SiblingName;
-      SaveTiff16FromSource(SiblingName, Layout, Compression, Width, Height, Source);
-      return true;
-    });
-  } catch (const Exception& Failure) {
-    // The writer names the sibling; the user knows only FileName.
-    throw Exception(ReplaceAll(Failure.Message(), Sibling, FileName, 1), Failure.Cause());
-  }
+namespace {
+
+// Write fills the sibling's descriptor and raises the writer's messages,
+// which already name FileName.
+void SaveReplacing(const std::string& FileName, const std::function<void(int Fd)>& Write) {
+  errno = 0;
+  const bool Replaced = ReplaceFileDurably(FileName, [&](const std::string&, int Fd) {
+    Write(Fd);
+    return true;
+  });
   // The sibling could not be made, synced or renamed: to the user, the
   // output could not be created.
   if (!Replaced)
     throw Exception(MsgCannotCreateTiff(FileName), SystemCause(errno));
+}
+
+} // namespace
+
+void SaveTiff16Replacing(const std::string& FileName, const TTiffResult& Result,
+                         const TTileSource& Source) {
+  SaveReplacing(FileName, [&](int Fd) { WriteTiff16(Fd, FileName, Result, Source); });
+}
+
+void SaveTiffFloatReplacing(const std::string& FileName, const TTiffResult& Result,
+                            const TFloatSource& Source) {
+  SaveReplacing(FileName, [&](int Fd) { WriteTiffFloat(Fd, FileName, Result, Source); });
 }

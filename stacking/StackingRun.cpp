@@ -3,8 +3,10 @@
 #include "AsSaveTiff16Unit.h"
 #include "BandExport.h"
 #include "ExposureAccumulator.h"
+#include "FloatResult.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
+#include "RunMeta.h"
 #include "SafeSave.h"
 #include "SplitRows.h"
 #include "VekApp.h"
@@ -105,6 +107,7 @@ struct TProcessing {
   TBitmap24& Preview;
   int FilterIndex;
   int Threads;
+  TRunMeta& Meta;
 };
 
 void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
@@ -122,6 +125,7 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     CheckSize(Sums, FileName, Width, Height);
     Sums.Allocate(Width, Height);
   });
+  Run.Meta.Add(Exposure.Meta(), FileName, Host);
   // The threads not busy reading share the addition and the preview.
   const int Parts = Run.Threads - Run.Ahead.Reading();
   AddExposure(Sums, Exposure, Parts);
@@ -137,16 +141,21 @@ std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& F
 }
 
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName,
-                 int Threads) {
+                 int Threads, const TPictureMeta& Meta) {
   TBusyCursor Busy(Host);
+  const TTiffResult Result{static_cast<uint32_t>(Sums.Width), static_cast<uint32_t>(Sums.Height),
+                           Host.Layout(), Host.Compression(), Meta};
+  if (Host.FloatResult()) {
+    SaveFloatResult(Sums, FileName, Result);
+    return;
+  }
   const float Scale = Sums.ScaleFor(65535);
   // The sums are scaled straight into the writer's pieces: output planes
   // would be 6 bytes per pixel of fresh memory, the slowest thing a run
   // touches. With more threads a band of tiles is scaled at once.
   TBandExport Band(Sums, Scale, Threads);
   SaveTiff16Replacing(
-      FileName, Host.Layout(), Host.Compression(), static_cast<uint32_t>(Sums.Width),
-      static_cast<uint32_t>(Sums.Height),
+      FileName, Result,
       [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
         if (Threads > 1)
           Band.Fill(X0, Y0, Cols, Rows, Tile, Stride);
@@ -180,7 +189,8 @@ void RunStacking(TRunHost& Host) {
   TReadAhead Ahead(ClassifiedFiles(Files), Threads, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
   TBitmap24 Preview;
-  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads};
+  TRunMeta Meta;
+  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads, Meta};
   std::string Current;
   {
     TBusyCursor Busy(Host);
@@ -217,7 +227,7 @@ void RunStacking(TRunHost& Host) {
         Abort();
     }
     Host.RepaintPicture();
-    WriteResult(Host, Sums, Chosen, Threads);
+    WriteResult(Host, Sums, Chosen, Threads, Meta.First());
   }
   Host.SetInfo("READY");
 }

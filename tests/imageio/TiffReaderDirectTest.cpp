@@ -174,21 +174,6 @@ TEST(TiffReaderDirect, OnlyTheFirstImageOfAFileIsRead) {
   ExpectSameSamples(LoadTiffForTest(Dir.File("two.tif")), First);
 }
 
-TEST(TiffReaderDirect, LoadTiff16HandsOverThePlanes) {
-  TTempDir Dir;
-  const TTiffPicture P = TTiffPicture::Pattern(3, 2);
-  WriteTiff(Dir.File("small.tif"), P);
-  uint32_t Width = 0, Height = 0;
-  TPlane16 Red, Green, Blue;
-  LoadTiff16(Dir.File("small.tif"), Width, Height, Red, Green, Blue);
-  ASSERT_EQ(Width, 3u);
-  ASSERT_EQ(Height, 2u);
-  ASSERT_TRUE(Red && Green && Blue);
-  EXPECT_EQ(Red[5], P.At(2, 1, 0));
-  EXPECT_EQ(Green[5], P.At(2, 1, 1));
-  EXPECT_EQ(Blue[0], P.At(0, 0, 2));
-}
-
 TEST(TiffReaderDirect, InputReadsIntoPlanesOfTheRightSizeAgain) {
   TTempDir Dir;
   const TTiffPicture A = TTiffPicture::Pattern(13, 5, 16, 3, 1);

@@ -54,16 +54,13 @@ TEST(TiffReaderFailure, FilesThatAreNoTiffCannotBeOpened) {
   ExpectFailure(LoadTiffForTest(Dir.File("absent.tif")), OpenMessage(Dir.File("absent.tif")));
   ExpectFailure(LoadTiffForTest(Dir.Path().string()), OpenMessage(Dir.Path().string()));
 
-  uint32_t Width = 0, Height = 0;
-  TPlane16 Red = AllocPlane16(1, 1), Green, Blue;
   try {
-    LoadTiff16(Text, Width, Height, Red, Green, Blue);
+    TTiffInput Input(Text);
     ADD_FAILURE() << "no exception";
   } catch (const Exception& E) {
     EXPECT_EQ(E.Message(), OpenMessage(Text));
     EXPECT_EQ(E.ClassName(), "Exception");
   }
-  EXPECT_FALSE(Red);
 }
 
 TEST(TiffReaderFailure, DirectStripsNeedRowsPerStrip) {
@@ -121,7 +118,6 @@ TEST(TiffReaderFailure, SizesBeyondOnePlaneBlockAreOutOfMemoryAtOnce) {
       PatchTiffEntry(F, TIFFTAG_IMAGELENGTH, 70000);
     });
     ExpectFailure(L, "Out of memory");
-    EXPECT_EQ(L.Width, 70000u);
   }
   // A width whose product with the height wraps in 32 bits.
   ExpectFailure(

@@ -19,8 +19,7 @@ protected:
   // The picture written in strips to Name; the probe of what was written.
   TTiffProbe SaveStrips(const TPlanePicture& Picture, const std::string& Name,
                         TTiffCompression Compression = tcNone) {
-    SaveTiff16FromSource(Dir.File(Name), slStrips, Compression, Picture.Width, Picture.Height,
-                         Picture.Source());
+    Picture.Save(Dir.File(Name), Compression, slStrips);
     return ProbeTiff(Dir.File(Name));
   }
 
@@ -81,23 +80,14 @@ TEST_F(TiffStripWriter, StripsBetween64KiBAnd1MiBWherePicturesAllowIt) {
 
 TEST_F(TiffStripWriter, FailuresGiveTheWriterMessagesWithTheSystemsCause) {
   const TPlanePicture Picture(513, 257);
-  const std::string Missing = Dir.File("no-such-folder/out.tif");
+  TTiffResult Empty = Picture.Result(tcNone, slStrips);
+  Empty.Height = 0;
   try {
-    SaveTiff16FromSource(Missing, slStrips, tcNone, 513, 257, Picture.Source());
-    ADD_FAILURE() << "no exception";
-  } catch (const Exception& Failure) {
-    EXPECT_EQ(Failure.Message(), "Unable to create output TIFF file '" + Missing + "'");
-    EXPECT_EQ(Failure.Cause(), "No such file or directory");
-  }
-  EXPECT_FALSE(std::filesystem::exists(Dir.File("no-such-folder")));
-
-  try {
-    SaveTiff16FromSource(Dir.File("empty.tif"), slStrips, tcNone, 513, 0, Picture.Source());
+    SaveTiffFile(Dir.File("empty.tif"), Empty, Picture.Source());
     ADD_FAILURE() << "no exception";
   } catch (const Exception& Failure) {
     EXPECT_EQ(Failure.Message(), "Unexpected error");
   }
-  EXPECT_FALSE(std::filesystem::exists(Dir.File("empty.tif")));
 
   // A full disk in a strip and, with room for every strip, at the
   // directory; the tiled writer names the same cause.
@@ -106,7 +96,7 @@ TEST_F(TiffStripWriter, FailuresGiveTheWriterMessagesWithTheSystemsCause) {
     return RunInChild(
         [&] {
           try {
-            SaveTiff16FromSource(Dir.File("full.tif"), Layout, tcNone, 513, 257, Picture.Source());
+            Picture.Save(Dir.File("full.tif"), tcNone, Layout);
           } catch (const Exception& Failure) {
             return Failure.Message() + " (" + Failure.Cause() + ")";
           }

@@ -94,47 +94,28 @@ TEST_F(TiffWriter, LzwAndDeflateWriteTheSameTilesCompressed) {
   }
 }
 
-TEST_F(TiffWriter, ExistingFileIsReplaced) {
-  TPlanePicture(513, 257).Save(Dir.File("out.tif"));
-  const auto BigSize = std::filesystem::file_size(Dir.File("out.tif"));
-  TPlanePicture(1, 1).Save(Dir.File("out.tif"));
-  const TTiffProbe Probe = ProbeTiff(Dir.File("out.tif"));
-  EXPECT_EQ(Probe.Width, 1u);
-  EXPECT_EQ(Probe.Directories, 1);
-  EXPECT_LT(std::filesystem::file_size(Dir.File("out.tif")), BigSize);
-}
-
-TEST_F(TiffWriter, FailuresGiveTheFixedMessages) {
+TEST_F(TiffWriter, FailuresGiveTheFixedMessagesNamingTheFile) {
   const TPlanePicture Picture(4, 2);
-  const std::string Missing = Dir.File("no-such-folder/out.tif");
-  bool Failed = false;
-  std::string Message = "untouched";
-  InternalSaveTiff16(Missing, tcNone, 4, 2, Picture.Red.data(), Picture.Green.data(),
-                     Picture.Blue.data(), Failed, Message);
-  EXPECT_TRUE(Failed);
-  EXPECT_EQ(Message, "Unable to create output TIFF file '" + Missing + "'");
+  // A descriptor the library cannot use: the create message names the
+  // file the user chose, with the system's cause.
   try {
-    Picture.Save(Missing);
+    WriteTiff16(-1, "chosen.tif", Picture.Result(), Picture.Source());
     ADD_FAILURE() << "no exception";
   } catch (const Exception& Error) {
     EXPECT_EQ(Error.ClassName(), "Exception");
-    EXPECT_EQ(Error.Message(), "Unable to create output TIFF file '" + Missing + "'");
+    EXPECT_EQ(Error.Message(), "Unable to create output TIFF file 'chosen.tif'");
+    EXPECT_EQ(Error.Cause(), "Bad file descriptor");
   }
-  EXPECT_FALSE(std::filesystem::exists(Dir.File("no-such-folder")));
-
-  // Success clears Failed and leaves Message alone.
-  Message = "untouched";
-  InternalSaveTiff16(Dir.File("ok.tif"), tcNone, 4, 2, Picture.Red.data(), Picture.Green.data(),
-                     Picture.Blue.data(), Failed, Message);
-  EXPECT_FALSE(Failed);
-  EXPECT_EQ(Message, "untouched");
-
-  // A picture without pixels is refused instead of leaving an unreadable file.
-  InternalSaveTiff16(Dir.File("empty.tif"), tcNone, 0, 5, Picture.Red.data(), Picture.Green.data(),
-                     Picture.Blue.data(), Failed, Message);
-  EXPECT_TRUE(Failed);
-  EXPECT_EQ(Message, "Unexpected error");
-  EXPECT_FALSE(std::filesystem::exists(Dir.File("empty.tif")));
+  // A picture without pixels is refused instead of giving an unreadable file.
+  TTiffResult Empty = Picture.Result();
+  Empty.Width = 0;
+  try {
+    SaveTiffFile(Dir.File("empty.tif"), Empty, Picture.Source());
+    ADD_FAILURE() << "no exception";
+  } catch (const Exception& Error) {
+    EXPECT_EQ(Error.Message(), "Unexpected error");
+  }
+  EXPECT_EQ(std::filesystem::file_size(Dir.File("empty.tif")), 0u);
 }
 
 // Limits the size of files this process writes, for as long as it lives.
@@ -159,29 +140,25 @@ private:
   void (*FOldHandler)(int) = nullptr;
 };
 
-TEST_F(TiffWriter, WriteFailuresAreReportedNotPassedOffAsSuccess) {
-  const TPlanePicture Picture(513, 257);
-  bool Failed = false;
-  std::string Message;
-  {
-    // Room for the header and part of the first tile only.
-    TFileSizeLimit Limit(100000);
-    InternalSaveTiff16(Dir.File("tiles.tif"), tcNone, 513, 257, Picture.Red.data(),
-                       Picture.Green.data(), Picture.Blue.data(), Failed, Message);
+// The message of a save under a file size limit of Bytes.
+std::string SaveUnderLimit(const TPlanePicture& Picture, const std::string& FileName,
+                           rlim_t Bytes) {
+  TFileSizeLimit Limit(Bytes);
+  try {
+    Picture.Save(FileName);
+  } catch (const Exception& Error) {
+    return Error.Message();
   }
-  EXPECT_TRUE(Failed);
-  EXPECT_EQ(Message, "Unexpected error");
-  EXPECT_TRUE(std::filesystem::exists(Dir.File("tiles.tif"))); // a partial file is not deleted
+  return "written";
+}
 
+TEST_F(TiffWriter, WriteFailuresAreReportedNotPassedOffAsSuccess) {
+  // Room for the header and part of the first tile only.
+  EXPECT_EQ(SaveUnderLimit(TPlanePicture(513, 257), Dir.File("tiles.tif"), 100000),
+            "Unexpected error");
   // Room for the header and the one tile, none for the directory.
-  const TPlanePicture Small(10, 10);
-  {
-    TFileSizeLimit Limit(8 + 393216);
-    InternalSaveTiff16(Dir.File("directory.tif"), tcNone, 10, 10, Small.Red.data(),
-                       Small.Green.data(), Small.Blue.data(), Failed, Message);
-  }
-  EXPECT_TRUE(Failed);
-  EXPECT_EQ(Message, "Unexpected error");
+  EXPECT_EQ(SaveUnderLimit(TPlanePicture(10, 10), Dir.File("directory.tif"), 8 + 393216),
+            "Unexpected error");
   EXPECT_THROW(ProbeTiff(Dir.File("directory.tif")), std::runtime_error);
 }
 

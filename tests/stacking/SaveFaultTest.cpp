@@ -2,6 +2,7 @@
 // failure is reported cleanly and an existing result survives.
 #include "ChildProcess.h"
 #include "JpegMaker.h"
+#include "PlanePicture.h"
 #include "ScriptedHost.h"
 #include "StackingRun.h"
 #include "TempDir.h"
@@ -91,12 +92,12 @@ TEST_F(SaveFault, FullDiskKeepsTheOldResultAndLeavesNoPartialFile) {
   const std::string Plain = Dir.File("plain.tif");
   const TChildResult Directory = RunInChild(
       [&] {
-        const std::vector<uint16_t> Samples(600 * 600, 1000);
-        bool Failed = false;
-        std::string Message;
-        InternalSaveTiff16(Plain, tcNone, 600, 600, Samples.data(), Samples.data(), Samples.data(),
-                           Failed, Message);
-        return Failed ? Message : std::string("written");
+        try {
+          TPlanePicture(600, 600).Save(Plain);
+        } catch (const Exception& Failure) {
+          return Failure.Message();
+        }
+        return std::string("written");
       },
       TChildLimits::OfFileSize(HeaderBytes + 9 * TileBytes));
   EXPECT_EQ(Directory.Output, "Unexpected error");

@@ -3,6 +3,7 @@
 // value in every sample and channel, never 0 so that a zero fill is told
 // apart.
 #include "AsSaveTiff16Unit.h"
+#include "ResultFile.h"
 #include "TiffProbe.h"
 
 #include <gtest/gtest.h>
@@ -23,11 +24,28 @@ struct TPlanePicture {
         Blue.push_back(static_cast<uint16_t>(65535 - X - Y));
       }
   }
-  // Written as the window writes its result: tiled, through SaveTiff16.
-  void Save(const std::string& FileName, TTiffCompression Compression = tcNone) const {
-    SaveTiff16(FileName, Compression, Width, Height, Red.data(), Green.data(), Blue.data());
+  // Written through the product's writer, by default as the window writes
+  // its result: tiled, uncompressed, nothing beside the pixels.
+  void Save(const std::string& FileName, TTiffCompression Compression = tcNone,
+            TSaveLayout Layout = slTiles) const {
+    SaveTiffFile(FileName, Result(Compression, Layout), Source());
   }
-  TTileSource Source() const { return PlanesSource(Width, Red.data(), Green.data(), Blue.data()); }
+  TTiffResult Result(TTiffCompression Compression = tcNone, TSaveLayout Layout = slTiles) const {
+    return {Width, Height, Layout, Compression, {}};
+  }
+  TTileSource Source() const {
+    return [this](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile,
+                  size_t Stride) {
+      for (uint32_t R = 0; R < Rows; ++R)
+        for (uint32_t C = 0; C < Cols; ++C) {
+          const size_t I = size_t{Y0 + R} * Width + X0 + C;
+          uint16_t* Out = Tile + R * Stride + size_t{C} * 3;
+          Out[0] = Red[I];
+          Out[1] = Green[I];
+          Out[2] = Blue[I];
+        }
+    };
+  }
 };
 
 // A file read back holds exactly the picture: its size and every sample.

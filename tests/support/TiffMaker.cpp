@@ -2,6 +2,7 @@
 
 #include "AsSaveTiff16Unit.h"
 #include "TempDir.h"
+#include "VekExceptions.h"
 
 #include <algorithm>
 #include <cstring>
@@ -238,9 +239,17 @@ void PatchTiffEntry(const std::string& FileName, uint16_t Tag, uint32_t Value, u
 
 TTiffLoad LoadTiffForTest(const std::string& FileName) {
   TTiffLoad L;
-  L.Red = AllocPlane16(1, 1);
-  L.Green = AllocPlane16(1, 1);
-  L.Blue = AllocPlane16(1, 1);
-  InternalLoadTiff16(FileName, L.Width, L.Height, L.Red, L.Green, L.Blue, L.Failed, L.Message);
+  try {
+    TTiffInput Input(FileName);
+    L.Width = Input.Width();
+    L.Height = Input.Height();
+    L.Red = AllocPlane16(1, 1);
+    L.Green = AllocPlane16(1, 1);
+    L.Blue = AllocPlane16(1, 1);
+    Input.Read(L.Red, L.Green, L.Blue);
+  } catch (const Exception& Failure) {
+    L.Failed = true;
+    L.Message = Failure.Message();
+  }
   return L;
 }

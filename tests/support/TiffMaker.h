@@ -52,9 +52,9 @@ void HideTiffTag(const std::string& FileName, uint16_t Tag);
 // in arrays the entry's own type (SHORT or LONG) is kept.
 void PatchTiffEntry(const std::string& FileName, uint16_t Tag, uint32_t Value, uint32_t Index = 0);
 
-// The outcome of InternalLoadTiff16 on a file. The planes are filled with
-// a placeholder before the call, so that empty planes after a failure are
-// the reader's doing.
+// The outcome of reading a file through TTiffInput, failures as Failed and
+// Message. The planes hold a placeholder before the samples are read, so
+// that empty planes after a failed read are the reader's doing.
 struct TTiffLoad {
   uint32_t Width = 0;
   uint32_t Height = 0;
