@@ -52,6 +52,9 @@ public:
   }
   void RepaintPicture() override {}
   TSaveLayout Layout() override { return SaveLayout; }
+  TTiffCompression Compression() override { return SaveCompression; }
+  bool FloatResult() const override { return Float; }
+  void Warn(const std::string& Text) override { Warnings.push_back(Text); }
   int Cursor() override { return CurrentCursor; }
   void SetCursor(int Id) override {
     CurrentCursor = Id;
@@ -72,6 +75,9 @@ public:
   std::string SaveAnswer;
   bool ConfirmAnswer = true;
   TSaveLayout SaveLayout = slTiles;
+  TTiffCompression SaveCompression = tcNone;
+  bool Float = false;
+  std::vector<std::string> Warnings;
 
   std::vector<std::string> Log;
   std::string Info;

@@ -78,6 +78,9 @@ void SetFields(TIFF* T, const TTiffPicture& P) {
     const std::vector<uint16_t> Kinds(P.ExtraSamples, EXTRASAMPLE_UNSPECIFIED);
     TIFFSetField(T, TIFFTAG_EXTRASAMPLES, P.ExtraSamples, Kinds.data());
   }
+  if (!P.IccProfile.empty())
+    TIFFSetField(T, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(P.IccProfile.size()),
+                 P.IccProfile.data());
   if (!P.ColorMap.empty()) {
     const size_t N = P.ColorMap.size() / 3;
     std::vector<uint16_t> Map = P.ColorMap;

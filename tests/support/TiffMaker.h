@@ -21,11 +21,12 @@ struct TTiffPicture {
   uint32_t RowsPerStrip = 0; // 0: the whole image in one strip
   uint32_t TileWidth = 0;    // both non-zero: tiled
   uint32_t TileLength = 0;
-  uint16_t Compression = 1;       // 1, 5 LZW, 8 Deflate, 32773 PackBits, ...
-  uint16_t Predictor = 1;         // 2: horizontal differencing (LZW, Deflate)
-  uint16_t Orientation = 0;       // 0: no Orientation field
-  uint16_t ExtraSamples = 0;      // count of extra samples, marked unspecified
-  std::vector<uint16_t> ColorMap; // palette: 3 x 2^BitsPerSample entries
+  uint16_t Compression = 1;        // 1, 5 LZW, 8 Deflate, 32773 PackBits, ...
+  uint16_t Predictor = 1;          // 2: horizontal differencing (LZW, Deflate)
+  uint16_t Orientation = 0;        // 0: no Orientation field
+  uint16_t ExtraSamples = 0;       // count of extra samples, marked unspecified
+  std::vector<uint16_t> ColorMap;  // palette: 3 x 2^BitsPerSample entries
+  std::vector<uint8_t> IccProfile; // tag 34675 when not empty
   std::vector<uint32_t> Samples;
 
   // A picture of the given geometry with a pattern that differs in every

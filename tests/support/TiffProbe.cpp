@@ -123,3 +123,50 @@ TTiffProbe ProbeTiff(const std::string& FileName) {
   Probe.Directories = TIFFNumberOfDirectories(Tif);
   return Probe;
 }
+
+TFloatProbe ProbeFloatTiff(const std::string& FileName) {
+  TTiffHandle Handle(TIFFOpen(FileName.c_str(), "r"), TIFFClose);
+  TIFF* Tif = Handle.get();
+  if (!Tif)
+    throw std::runtime_error("not a TIFF: " + FileName);
+  TFloatProbe Probe;
+  uint16_t Samples = 0, Bits = 0, Format = 0;
+  TIFFGetField(Tif, TIFFTAG_IMAGEWIDTH, &Probe.Width);
+  TIFFGetField(Tif, TIFFTAG_IMAGELENGTH, &Probe.Height);
+  TIFFGetFieldDefaulted(Tif, TIFFTAG_SAMPLESPERPIXEL, &Samples);
+  TIFFGetFieldDefaulted(Tif, TIFFTAG_BITSPERSAMPLE, &Bits);
+  TIFFGetFieldDefaulted(Tif, TIFFTAG_SAMPLEFORMAT, &Format);
+  Probe.Predictor = PREDICTOR_NONE;
+  TIFFGetField(Tif, TIFFTAG_PREDICTOR, &Probe.Predictor);
+  if (Samples != 3 || Bits != 32 || Format != SAMPLEFORMAT_IEEEFP)
+    throw std::runtime_error("not 32-bit float RGB: " + FileName);
+  Probe.Samples.assign(size_t{Probe.Width} * Probe.Height * 3, 0);
+  // Each piece is a block of PieceWidth x PieceRows pixels at (X0, Y0).
+  const bool Tiled = TIFFIsTiled(Tif) != 0;
+  uint32_t PieceWidth = Probe.Width, PieceRows = 0;
+  if (Tiled) {
+    TIFFGetField(Tif, TIFFTAG_TILEWIDTH, &PieceWidth);
+    TIFFGetField(Tif, TIFFTAG_TILELENGTH, &PieceRows);
+  } else {
+    TIFFGetField(Tif, TIFFTAG_ROWSPERSTRIP, &PieceRows);
+  }
+  if (PieceWidth == 0 || PieceRows == 0)
+    throw std::runtime_error("no piece size: " + FileName);
+  const uint32_t Across = (Probe.Width + PieceWidth - 1) / PieceWidth;
+  const uint32_t Pieces = Tiled ? TIFFNumberOfTiles(Tif) : TIFFNumberOfStrips(Tif);
+  std::vector<float> Piece(size_t{PieceWidth} * PieceRows * 3);
+  const tmsize_t Bytes = static_cast<tmsize_t>(Piece.size() * sizeof(float));
+  for (uint32_t P = 0; P < Pieces; ++P) {
+    const tmsize_t Got = Tiled ? TIFFReadEncodedTile(Tif, P, Piece.data(), Bytes)
+                               : TIFFReadEncodedStrip(Tif, P, Piece.data(), Bytes);
+    if (Got < 0)
+      throw std::runtime_error("piece " + std::to_string(P) + " unreadable");
+    const uint32_t X0 = P % Across * PieceWidth, Y0 = P / Across * PieceRows;
+    for (uint32_t Y = Y0; Y < std::min(Y0 + PieceRows, Probe.Height); ++Y)
+      for (uint32_t X = X0; X < std::min(X0 + PieceWidth, Probe.Width); ++X)
+        for (size_t S = 0; S < 3; ++S)
+          Probe.Samples[(size_t{Y} * Probe.Width + X) * 3 + S] =
+              Piece[((Y - Y0) * size_t{PieceWidth} + (X - X0)) * 3 + S];
+  }
+  return Probe;
+}

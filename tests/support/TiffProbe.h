@@ -26,3 +26,14 @@ struct TTiffProbe {
 // Throws std::runtime_error when the file is not such a TIFF: 16-bit RGB,
 // samples of a pixel together, in 256 x 256 tiles or in strips.
 TTiffProbe ProbeTiff(const std::string& FileName);
+
+// The samples of a 32-bit float RGB TIFF, samples of a pixel together, in
+// tiles or strips: Width x Height pixels of R, G, B, row by row.
+struct TFloatProbe {
+  uint32_t Width = 0;
+  uint32_t Height = 0;
+  uint16_t Predictor = 1; // 1 none, 3 floating point
+  std::vector<float> Samples;
+};
+// Throws std::runtime_error when the file is not such a TIFF.
+TFloatProbe ProbeFloatTiff(const std::string& FileName);
