@@ -2,6 +2,7 @@
 // The main window: a panel with the Start button and the status label,
 // the picture control, an empty status bar, and the two file dialogs.
 // It is the stacking run's host.
+#include "LayoutSetting.h"
 #include "RunHost.h"
 
 #include <QWidget>
@@ -34,6 +35,7 @@ public:
   void RepaintPicture() override;
   int Cursor() override;
   void SetCursor(int Id) override;
+  TSaveLayout Layout() override { return LayoutSetting(); }
 
   QWidget* Panel1;
   QPushButton* Button1;
