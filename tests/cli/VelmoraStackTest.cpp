@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -435,6 +436,23 @@ TEST_F(VelmoraStack, ThreadsFromTheOptionOrTheEnvironmentGiveTheSameResult) {
   const TRun Missing = Run({"-o", Dir.File("no.tif"), Inputs[0], Inputs[1], "--threads"});
   EXPECT_EQ(Missing.Status, 2);
   EXPECT_FALSE(std::filesystem::exists(Dir.File("no.tif")));
+}
+
+TEST_F(VelmoraStack, FloatResultAndAnotherProfileWarnedByName) {
+  TTiffPicture First = TTiffPicture::Pattern(40, 30, 16, 3, 1);
+  First.IccProfile = std::vector<uint8_t>(600, 1);
+  TTiffPicture Second = TTiffPicture::Pattern(40, 30, 16, 3, 2);
+  Second.IccProfile = std::vector<uint8_t>(600, 2);
+  WriteTiff(Dir.File("a.tif"), First);
+  WriteTiff(Dir.File("b.tif"), Second);
+  const TRun Float =
+      Run({"--float", "-o", Dir.File("f.tif"), Dir.File("a.tif"), Dir.File("b.tif")});
+  ASSERT_EQ(Float.Status, 0) << Float.Err;
+  EXPECT_EQ(Float.Err, "velmora-stack: '" + Dir.File("b.tif") +
+                           "' has another colour profile than the first file; the result keeps "
+                           "the first file's\n");
+  const TFloatProbe Probe = ProbeFloatTiff(Dir.File("f.tif"));
+  EXPECT_EQ(*std::max_element(Probe.Samples.begin(), Probe.Samples.end()), 1.0F);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // The profile and the camera fields of a written TIFF, read through
 // libtiff: the fields of its first directory and of its EXIF directory.
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
