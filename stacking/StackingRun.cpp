@@ -3,6 +3,7 @@
 #include "AsSaveTiff16Unit.h"
 #include "BandExport.h"
 #include "ExposureAccumulator.h"
+#include "RawRun.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
 #include "SafeSave.h"
@@ -84,15 +85,20 @@ void AddExposure(TExposureAccumulator& Sums, TExposure& Exposure, int Parts) {
   }
 }
 
-// The maximum is that of the sums with the file just added.
-void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, int Parts) {
-  const float Scale = Sums.ScaleFor(255);
+// The maximum is that of the sums with the file just added. Linear sums
+// are shown through sRGB's tone curve.
+void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, int Parts,
+                 bool Linear) {
+  const float Scale = Sums.ScaleFor(Linear ? 65535 : 255);
   if (!Host.ShowsPicture())
     return;
   Work.SetSize(Sums.Width, Sums.Height);
   SplitRows(Sums.Height, Parts, [&](int, int First, int Last) {
     for (int Y = First; Y < Last; ++Y)
-      Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
+      if (Linear)
+        RenderLinearPreviewRow(Sums, Y, Scale, Work.Row(Y));
+      else
+        Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
   });
   Host.ShowPicture(Work);
 }
@@ -105,6 +111,7 @@ struct TProcessing {
   TBitmap24& Preview;
   int FilterIndex;
   int Threads;
+  bool Raw;
 };
 
 void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
@@ -125,7 +132,8 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
   // The threads not busy reading share the addition and the preview.
   const int Parts = Run.Threads - Run.Ahead.Reading();
   AddExposure(Sums, Exposure, Parts);
-  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts);
+  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts,
+              Run.Raw);
   Run.Ahead.Done(Index);
 }
 
@@ -174,13 +182,16 @@ void RunStacking(TRunHost& Host) {
       Abort();
   }
 
+  // Refused before anything is read: a raw file among JPEG or TIFF files
+  // would otherwise end the run only after the files before it were read.
+  const bool Raw = IsRawRun(Files);
   TExposureAccumulator Sums;
   // The files are read ahead on the other cores and added here in order.
   const int Threads = Host.Threads();
   TReadAhead Ahead(ClassifiedFiles(Files), Threads, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
   TBitmap24 Preview;
-  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads};
+  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads, Raw};
   std::string Current;
   {
     TBusyCursor Busy(Host);
