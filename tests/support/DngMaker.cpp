@@ -1,5 +1,8 @@
 #include "DngMaker.h"
 
+#include "TempDir.h"
+#include "TiffMaker.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -21,33 +24,7 @@ void Require(bool Ok, const char* What) {
 const float XyzToSrgb[9] = {3.2404542F, -1.5371385F, -0.4985314F, -0.9692660F, 1.8760108F,
                             0.0415560F, 0.0556434F,  -0.2040259F, 1.0572252F};
 
-} // namespace
-
-int TDngPicture::ChannelAt(uint32_t X, uint32_t Y) {
-  return static_cast<int>((X & 1) + (Y & 1));
-}
-
-TDngPicture TDngPicture::Of(uint32_t Width, uint32_t Height, const TScene& Scene, uint16_t Black,
-                            uint16_t White) {
-  TDngPicture P;
-  P.Black = Black;
-  P.White = White;
-  P.Width = Width;
-  P.Height = Height;
-  P.Samples.resize(size_t{Width} * Height);
-  for (uint32_t Y = 0; Y < Height; ++Y)
-    for (uint32_t X = 0; X < Width; ++X) {
-      const int C = ChannelAt(X, Y);
-      const double Light = Scene(X, Y)[static_cast<size_t>(C)];
-      const double Value =
-          P.Black + Light * P.Neutral[static_cast<size_t>(C)] * (P.White - P.Black);
-      P.Samples[size_t{Y} * Width + X] =
-          static_cast<uint16_t>(std::clamp(std::lround(Value), 0L, 65535L));
-    }
-  return P;
-}
-
-void WriteDng(const std::string& FileName, const TDngPicture& P) {
+void WriteSamplesFirst(const std::string& FileName, const TDngPicture& P) {
   const std::unique_ptr<TIFF, TTiffCloser> Tif(TIFFOpen(FileName.c_str(), "w"));
   Require(Tif != nullptr, "cannot create the file");
   TIFF* T = Tif.get();
@@ -87,6 +64,51 @@ void WriteDng(const std::string& FileName, const TDngPicture& P) {
   Require(TIFFWriteEncodedStrip(T, 0, Data.data(),
                                 static_cast<tmsize_t>(Data.size() * sizeof(uint16_t))) >= 0,
           "the samples were refused");
+}
+
+// libtiff writes the samples before the directory; cameras write them
+// last. Moved behind the directory (their old place zeroed), a file cut
+// short loses samples and keeps its header, as a camera's file does.
+void MoveSamplesToEnd(const std::string& FileName, size_t SampleBytes) {
+  std::string Bytes = ReadBytes(FileName);
+  const size_t Offset = 8; // libtiff's first strip follows the header
+  Require(Bytes.size() >= Offset + SampleBytes, "short file");
+  const std::string Samples = Bytes.substr(Offset, SampleBytes);
+  std::fill_n(Bytes.begin() + Offset, SampleBytes, '\0');
+  const auto End = static_cast<uint32_t>(Bytes.size());
+  WriteBytes(FileName, Bytes + Samples);
+  PatchTiffEntry(FileName, TIFFTAG_STRIPOFFSETS, End);
+}
+
+} // namespace
+
+int TDngPicture::ChannelAt(uint32_t X, uint32_t Y) {
+  return static_cast<int>((X & 1) + (Y & 1));
+}
+
+TDngPicture TDngPicture::Of(uint32_t Width, uint32_t Height, const TScene& Scene, uint16_t Black,
+                            uint16_t White) {
+  TDngPicture P;
+  P.Black = Black;
+  P.White = White;
+  P.Width = Width;
+  P.Height = Height;
+  P.Samples.resize(size_t{Width} * Height);
+  for (uint32_t Y = 0; Y < Height; ++Y)
+    for (uint32_t X = 0; X < Width; ++X) {
+      const int C = ChannelAt(X, Y);
+      const double Light = Scene(X, Y)[static_cast<size_t>(C)];
+      const double Value =
+          P.Black + Light * P.Neutral[static_cast<size_t>(C)] * (P.White - P.Black);
+      P.Samples[size_t{Y} * Width + X] =
+          static_cast<uint16_t>(std::clamp(std::lround(Value), 0L, 65535L));
+    }
+  return P;
+}
+
+void WriteDng(const std::string& FileName, const TDngPicture& P) {
+  WriteSamplesFirst(FileName, P);
+  MoveSamplesToEnd(FileName, P.Samples.size() * sizeof(uint16_t));
 }
 
 TScene FlatGrey(double Level) {
