@@ -4,6 +4,7 @@
 #include "VekExceptions.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <libraw.h>
 
