@@ -16,6 +16,10 @@ std::string MsgRawUnreadable(const std::string& FileName) {
   return "Rohdatei '" + FileName + "' kann nicht gelesen werden\r\nBearbeitung wird abgebrochen";
 }
 
+// OpenMP's, in the runtime Debian's LibRaw is built with. Declared here
+// rather than through omp.h, which only the compiler's own OpenMP brings.
+extern "C" void omp_set_num_threads(int);
+
 namespace {
 
 // A raw area this much larger than the picture it holds is a damaged
@@ -171,6 +175,10 @@ void TRawInput::Read(TPlane16& Red, TPlane16& Green, TPlane16& Blue,
   try {
     Raw.set_progress_handler(StopWhenAsked, const_cast<std::atomic<bool>*>(Stop));
     SetLinearOutput(Raw.imgdata.params);
+    // Files are decoded on threads of their own already: LibRaw's OpenMP
+    // teams on top would crowd the cores, and each thread that decoded
+    // would keep a pool of idle OpenMP threads for the rest of the run.
+    omp_set_num_threads(1);
     Check(Raw.unpack());
     // LibRaw fills what it could not decode and goes on; a picture with
     // holes is not added.
