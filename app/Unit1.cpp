@@ -2,6 +2,7 @@
 
 #include "FileDialogs.h"
 #include "PictureView.h"
+#include "RawExtensions.h"
 #include "StackingRun.h"
 #include "StartFolder.h"
 #include "VekExceptions.h"
@@ -22,13 +23,31 @@
 
 namespace {
 
+// "*.[dD][nN][gG] *.[cC][rR]2 ..." for the camera raw extensions.
+QString RawPatterns() {
+  QStringList Patterns;
+  for (const std::string_view Extension : RawExtensions) {
+    QString Pattern = "*";
+    for (const char C : Extension) {
+      const QChar Letter = QLatin1Char(C);
+      if (Letter.isLetter())
+        Pattern += QString("[%1%2]").arg(Letter.toLower(), Letter.toUpper());
+      else
+        Pattern += Letter;
+    }
+    Patterns << Pattern;
+  }
+  return Patterns.join(' ');
+}
+
 // Qt matches file patterns case-sensitively on Linux; the brackets let
 // IMG_1.JPG through as well as img_2.jpg. The pattern itself stays hidden
-// behind the filter's name. Filter index 1 is JPEG, 2 is TIFF.
-const QStringList OpenFilterNames{"JPEG", "TIFF"};
-const QStringList OpenPatterns{"*.[jJ][pP][gG]", "*.[tT][iI][fF]"};
+// behind the filter's name. Filter index 1 is JPEG, 2 is TIFF, 3 camera raw.
+const QStringList OpenFilterNames{"JPEG", "TIFF", "Raw"};
+const QStringList OpenPatterns{"*.[jJ][pP][gG]", "*.[tT][iI][fF]", RawPatterns()};
 const QStringList OpenFilters{"JPEG (" + OpenPatterns.at(0) + ")",
-                              "TIFF (" + OpenPatterns.at(1) + ")"};
+                              "TIFF (" + OpenPatterns.at(1) + ")",
+                              "Raw (" + OpenPatterns.at(2) + ")"};
 const QString SaveFilter = "*.tif (" + OpenPatterns.at(1) + ")";
 
 // The dialog reports the selected filter by its name alone while the

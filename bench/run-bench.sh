@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Whole-run benchmark: velmora-stack side by side with the decode-only
-# floor (djpeg, or tiffinfo -D for TIFF) and, where installed, libvips and
-# ImageMagick (apt-get install libvips-tools imagemagick time; benchmark
-# tools only). Commands alternate; each runs once to warm up, then RUNS
+# floor (djpeg, or tiffinfo -D for TIFF; for raw files LibRaw's own
+# dcraw_emu -4 -T, once per file on one core) and, where installed, libvips
+# and ImageMagick (apt-get install libvips-tools imagemagick time libraw-bin;
+# benchmark tools only). Commands alternate; each runs once to warm up, then RUNS
 # times; medians of wall time and peak memory, then the targets checked.
 # Every set's result must be the same bytes with VELMORA_THREADS=1 as with
 # the default threads; "serial" times that one-thread run beside the rest.
-#   bench/run-bench.sh [SET...]     sets: A B C B50 (default A B C B50)
+#   bench/run-bench.sh [SET...]     sets: A B C B50 R (default all)
 # With set A and the window built, the preview's cost in the window too.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +15,7 @@ build=${BUILD:-$root/build/release}
 data=${BENCH_DATA:-${TMPDIR:-/tmp}/velmora-bench}
 runs=${RUNS:-5}
 sets=("$@")
-((${#sets[@]})) || sets=(A B C B50)
+((${#sets[@]})) || sets=(A B C B50 R)
 
 stack=$build/cli/velmora-stack
 maker=$build/tools/MakeBenchSet
@@ -35,6 +36,7 @@ describe() {
     B) echo "jpeg 4000 3000 10" ;;
     B50) echo "jpeg 4000 3000 50" ;;
     C) echo "tiff16 6000 4000 3" ;;
+    R) echo "raw 6000 4000 3" ;;
     *) echo "unknown set $1" >&2; exit 2 ;;
   esac
 }
@@ -44,7 +46,11 @@ make_set() {
   read -r kind w h n < <(describe "$1")
   if [[ ! -f $dir/.complete ]]; then
     rm -rf "$dir" && mkdir -p "$dir"
-    "$maker" "$kind" "$w" "$h" "$n" "$dir"
+    if [[ $kind == raw ]]; then
+      "$build/tools/MakeRawBenchSet" "$w" "$h" "$n" "$dir"
+    else
+      "$maker" "$kind" "$w" "$h" "$n" "$dir"
+    fi
     touch "$dir/.complete"
   fi
 }
@@ -68,6 +74,8 @@ floor_run() { # files...
   for f in "$@"; do
     case $f in
       *.jpg) djpeg -outfile /dev/null "$f" ;;
+      # Linear 16-bit TIFF, as the run reads raw files, on one core.
+      *.dng) taskset -c 0 dcraw_emu -4 -T -Z "${TMPDIR:-/tmp}/velmora-bench-floor.tiff" "$f" ;;
       *) tiffinfo -D "$f" >/dev/null ;;
     esac
   done
@@ -88,10 +96,10 @@ for set in "${sets[@]}"; do
   cmds=("\"$stack\" -q -f -o \"$out/velmora.tif\" ${files[*]}"
     "VELMORA_THREADS=1 \"$stack\" -q -f -o \"$out/serial.tif\" ${files[*]}"
     "floor_run ${files[*]}")
-  if have vips; then names+=(libvips); cmds+=("vips_run \"$out/vips.tif\" ${files[*]}"); fi
+  if have vips && [[ $set != R ]]; then names+=(libvips); cmds+=("vips_run \"$out/vips.tif\" ${files[*]}"); fi
   # ImageMagick's default resource policy refuses fifty 12-megapixel
   # pictures at once.
-  if [[ -n $magick && $set != B50 ]]; then
+  if [[ -n $magick && $set != B50 && $set != R ]]; then
     names+=(magick)
     cmds+=("$magick ${files[*]} -evaluate-sequence mean -auto-level -depth 16 -define tiff:tile-geometry=256x256 \"$out/magick.tif\"")
   fi
@@ -124,7 +132,11 @@ for set in "${sets[@]}"; do
     printf '%-4s %-11s %9.2f %10.0f %12.2f\n' "$set" "$name" "$m_wall" "$((m_peak / 1024))" \
       "$(awk -v a="$v_wall" -v b="$m_wall" 'BEGIN { print a / b }')"
   done
-  budget=$(awk -v p=$((w * h)) 'BEGIN { printf "%.0f", (24 * p + 64 * 1048576) / 1048576 }')
+  # A raw file takes LibRaw's raw samples and working picture besides its
+  # planes while it is decoded (16 bytes per pixel per file in flight).
+  perpixel=24
+  [[ $kind == raw ]] && perpixel=48
+  budget=$(awk -v p=$((w * h)) -v b=$perpixel 'BEGIN { printf "%.0f", (b * p + 64 * 1048576) / 1048576 }')
   result[$set:budget]=$budget
   result[$set:perfile]=$(awk -v a="$v_wall" -v n="$n" 'BEGIN { printf "%.4f", a / n }')
   printf '%-4s %-11s %9s %10s   (%d files of %d x %d; per file %.3f s)\n' "$set" budget "" "$budget" \
@@ -142,7 +154,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
 echo
 for set in "${sets[@]}"; do
   v=${result[$set:velmora]}
-  case $set in A) f=1.6 ;; B) f=2.5 ;; B50) f=0.75 ;; *) f= ;; esac
+  case $set in A) f=1.6 ;; B) f=2.5 ;; B50 | R) f=0.75 ;; *) f= ;; esac
   [[ -n $f ]] && check "$set velmora / decode floor" "$(ratio "$v" "${result[$set:floor]}")" "$f"
   case $set in A | B) l=0.6 ;; C) l=0.45 ;; *) l= ;; esac
   [[ -n ${result[$set:libvips]:-} && -n $l ]] &&

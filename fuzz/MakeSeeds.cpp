@@ -1,11 +1,13 @@
 // Writes the seed corpora of the fuzz targets into one folder per target
-// below the folder given: tiny JPEG and TIFF files of every kind the
+// below the folder given: tiny JPEG, TIFF and raw files of every kind the
 // tests make, settings files, log records and conversion texts.
+#include "DngMaker.h"
 #include "JpegMaker.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <exception>
@@ -139,6 +141,22 @@ void WriteAll(const TSeeds& Seeds) {
   const auto Tiffs = TiffSeeds(Scratch);
   for (const auto& [Name, Bytes] : Tiffs)
     Seeds.Put("tiff", Name, Bytes);
+
+  // Raw seeds: a flat DNG, a ramp turned by the camera, and one cut short.
+  const auto Dng = [&](const TDngPicture& Picture) {
+    const std::string File = Scratch.File("seed.dng");
+    WriteDng(File, Picture);
+    return ReadBytes(File);
+  };
+  TDngPicture Turned = TDngPicture::Of(24, 32, [](uint32_t X, uint32_t) {
+    const double Level = X / 24.0;
+    return std::array<double, 3>{Level, Level, Level};
+  });
+  Turned.Orientation = 6;
+  const std::string Flat = Dng(TDngPicture::Of(24, 24, FlatGrey(0.4)));
+  Seeds.Put("raw", "flat.dng", Flat);
+  Seeds.Put("raw", "turned.dng", Dng(Turned));
+  Seeds.Put("raw", "cut-short.dng", Flat.substr(0, Flat.size() - 100));
 
   const std::string RgbJpeg = Jpegs[0].second;
   const std::string Rgb16 = Tiffs[0].second;

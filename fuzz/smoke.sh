@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(jpeg tiff ini logrecord convert stack)
+targets=(jpeg tiff raw ini logrecord convert stack)
 if [ $# -gt 1 ]; then
   shift
   targets=("$@")
@@ -28,7 +28,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 max_len() {
   case $1 in
-    jpeg | tiff) echo 65536 ;;
+    jpeg | tiff | raw) echo 65536 ;;
     stack) echo 131072 ;;
     ini) echo 8192 ;;
     *) echo 4096 ;;
@@ -38,7 +38,7 @@ max_len() {
 dict_of() {
   case $1 in
     jpeg | tiff | ini | logrecord) echo "-dict=$PWD/fuzz/$1.dict" ;;
-    stack) echo "-dict=$PWD/fuzz/tiff.dict" ;;
+    raw | stack) echo "-dict=$PWD/fuzz/tiff.dict" ;;
   esac
 }
 

@@ -91,23 +91,10 @@ TTiffHandle OpenInput(const std::string& FileName, uint32_t& Width, uint32_t& He
   return Handle;
 }
 
-bool HoldsPlane(const TPlane16& Plane, uint32_t Width, uint32_t Height) {
-  return LargeArrayCount(Plane) >= CheckedProduct(Width, Height);
-}
-
-// The planes, unless each already holds the picture, allocated in the
-// order red, green, blue; then the picture read into them.
+// The planes provided, then the picture read into them.
 void ReadInput(TIFF* Handle, uint32_t Width, uint32_t Height, TPlane16& Red, TPlane16& Green,
                TPlane16& Blue) {
-  if (!HoldsPlane(Red, Width, Height) || !HoldsPlane(Green, Width, Height) ||
-      !HoldsPlane(Blue, Width, Height)) {
-    Red.reset();
-    Green.reset();
-    Blue.reset();
-    Red = AllocPlane16(Width, Height);
-    Green = AllocPlane16(Width, Height);
-    Blue = AllocPlane16(Width, Height);
-  }
+  ProvidePlanes16(Red, Green, Blue, Width, Height);
   auto Routine = ReadGenericImage;
   switch (GetTiffLayout(Handle)) {
   case tlGeneric:

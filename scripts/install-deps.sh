@@ -7,10 +7,11 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev zlib1g-dev libexif-dev
+  libraw-dev liblcms2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n
   xvfb xauth
-  libjpeg-turbo-progs libtiff-tools
+  libjpeg-turbo-progs libtiff-tools libraw-bin
   "$@"
 )
 

@@ -1,5 +1,6 @@
 #include "Exposure.h"
 
+#include "RawExtensions.h"
 #include "VekFileNames.h"
 #include "VekUtil.h"
 
@@ -9,6 +10,9 @@ TExposureKind ExposureKindOf(const std::string& FileName) {
     return TExposureKind::Jpeg;
   if (Kind == ".TIF")
     return TExposureKind::Tiff;
+  for (const std::string_view Raw : RawExtensions)
+    if (Kind == TrimUpper(std::string(Raw)))
+      return TExposureKind::Raw;
   return TExposureKind::Other;
 }
 
@@ -17,6 +21,7 @@ void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
   FWidth = FHeight = 0;
   FMeta = {};
   FTiff.reset();
+  FRaw.reset();
   if (Kind == TExposureKind::Jpeg) {
     FRed.reset();
     FGreen.reset();
@@ -25,8 +30,15 @@ void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
     FWidth = FJpeg.Width();
     FHeight = FJpeg.Height();
     FMeta = FJpeg.Meta();
+    return;
+  }
+  FBitmap.Clear();
+  if (Kind == TExposureKind::Raw) {
+    FRaw = std::make_unique<TRawInput>(FileName);
+    FWidth = FRaw->Width();
+    FHeight = FRaw->Height();
+    FMeta = FRaw->Meta();
   } else {
-    FBitmap.Clear();
     FTiff = std::make_unique<TTiffInput>(FileName);
     // The reader refuses sizes whose planes do not fit one block, so both
     // fit an int.
@@ -39,6 +51,12 @@ void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
 void TExposure::ReadPixels(const std::atomic<bool>* Stop) {
   if (FKind == TExposureKind::Jpeg) {
     DecodeJpegBgr(FJpeg, FBitmap, Stop);
+    return;
+  }
+  if (FKind == TExposureKind::Raw) {
+    // LibRaw's memory stays taken only while the file is decoded.
+    const std::unique_ptr<TRawInput> Raw = std::move(FRaw);
+    Raw->Read(FRed, FGreen, FBlue, Stop);
     return;
   }
   // The file stays open only while it is read.

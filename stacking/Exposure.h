@@ -1,18 +1,21 @@
 #pragma once
-// One input file of a run in memory: a JPEG decoded into a 24-bit bitmap
-// or a TIFF read into three 16-bit planes, its header read first so that
-// its size can be refused before its pixels are read.
+// One input file of a run in memory: a JPEG decoded into a 24-bit bitmap,
+// a TIFF or a camera raw file read into three 16-bit planes, its header
+// read first so that its size can be refused before its pixels are read.
 #include "AsSaveTiff16Unit.h"
 #include "Bitmap24.h"
 #include "JpegInput.h"
+#include "PictureMeta.h"
+#include "RawInput.h"
 
 #include <atomic>
 #include <memory>
 #include <string>
 
-enum class TExposureKind : uint8_t { Other, Jpeg, Tiff };
+enum class TExposureKind : uint8_t { Other, Jpeg, Tiff, Raw };
 
-// The kind a run gives a file by its upper-cased extension: ".JPG" or ".TIF".
+// The kind a run gives a file by its upper-cased extension: ".JPG", ".TIF"
+// or one of the raw extensions.
 TExposureKind ExposureKindOf(const std::string& FileName);
 
 // The buffers stay for the next file read into the same object, so a run
@@ -21,10 +24,12 @@ TExposureKind ExposureKindOf(const std::string& FileName);
 class TExposure {
 public:
   // Reads the header of FileName: Width and Height are then its size.
-  // Raises as LoadJpegBgr or LoadTiff16 do up to the header.
+  // Raises as LoadJpegBgr or LoadTiff16 do up to the header, or as
+  // TRawInput does.
   void ReadHeader(const std::string& FileName, TExposureKind Kind);
   // Reads the pixels of the file whose header was read last. Raises as
-  // the readers do; EAbort when Stop is set while a JPEG is decoded.
+  // the readers do; EAbort when Stop is set while a JPEG or a raw file is
+  // decoded.
   void ReadPixels(const std::atomic<bool>* Stop);
 
   TExposureKind Kind() const { return FKind; }
@@ -32,7 +37,7 @@ public:
   int Height() const { return FHeight; }
   // A JPEG's picture: blue, green, red rows.
   TBitmap24& Bitmap() { return FBitmap; }
-  // A TIFF's red, green and blue planes.
+  // A TIFF's or a raw file's red, green and blue planes.
   const uint16_t* Red() const { return FRed.get(); }
   const uint16_t* Green() const { return FGreen.get(); }
   const uint16_t* Blue() const { return FBlue.get(); }
@@ -45,6 +50,7 @@ private:
   TJpegImage FJpeg;
   TBitmap24 FBitmap;
   std::unique_ptr<TTiffInput> FTiff;
+  std::unique_ptr<TRawInput> FRaw;
   TPlane16 FRed, FGreen, FBlue;
   TPictureMeta FMeta;
 };

@@ -50,6 +50,20 @@ bool SameFile(const TJob::TStamp& A, const TJob::TStamp& B) {
          X.st_ctim.tv_nsec == Y.st_ctim.tv_nsec;
 }
 
+// What a file of the kind holds per pixel while it is read: a decoded
+// JPEG, the planes of a TIFF, or those of a raw file besides LibRaw's raw
+// samples and its four-sample working picture.
+int BytesPerPixel(TExposureKind Kind) {
+  switch (Kind) {
+  case TExposureKind::Tiff:
+    return 6;
+  case TExposureKind::Raw:
+    return 16;
+  default:
+    return 3;
+  }
+}
+
 } // namespace
 
 TReadAhead::TReadAhead(std::vector<TFile> Files, int Threads, int64_t MaxPixels, int64_t Available)
@@ -121,9 +135,10 @@ TExposure* TReadAhead::FreeSlot() {
 }
 
 void TReadAhead::PlanSlots(int64_t Pixels) {
-  const bool AnyTiff = std::any_of(
-      FJobs.begin(), FJobs.end(), [](const auto& Job) { return Job->Kind == TExposureKind::Tiff; });
-  FSlotLimit = ReadAheadSlots(FThreadCount, Pixels, AnyTiff ? 6 : 3, FAvailable);
+  int Bytes = 3;
+  for (const auto& Job : FJobs)
+    Bytes = std::max(Bytes, BytesPerPixel(Job->Kind));
+  FSlotLimit = ReadAheadSlots(FThreadCount, Pixels, Bytes, FAvailable);
   FPlanned = true;
   FChanged.notify_all();
 }

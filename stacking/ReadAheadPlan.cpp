@@ -10,7 +10,7 @@ int ReadAheadSlots(int Threads, int64_t Pixels, int BytesPerPixel, int64_t Avail
   if (Threads <= 1)
     return 1;
   const int64_t Slot = std::max<int64_t>(Pixels, 1) * BytesPerPixel;
-  const int64_t PerThreads = 6 * std::max<int64_t>(Pixels, 1) * Threads;
+  const int64_t PerThreads = std::max(6, BytesPerPixel) * std::max<int64_t>(Pixels, 1) * Threads;
   const int64_t Beside = std::max<int64_t>(Available - 12 * Pixels, 0) / 2;
   const int64_t Slots = std::min(PerThreads, Beside) / Slot;
   return static_cast<int>(std::clamp<int64_t>(Slots, 1, Threads + 1));

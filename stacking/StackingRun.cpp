@@ -4,6 +4,7 @@
 #include "BandExport.h"
 #include "ExposureAccumulator.h"
 #include "FloatResult.h"
+#include "RawRun.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
 #include "RunMeta.h"
@@ -86,15 +87,20 @@ void AddExposure(TExposureAccumulator& Sums, TExposure& Exposure, int Parts) {
   }
 }
 
-// The maximum is that of the sums with the file just added.
-void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, int Parts) {
-  const float Scale = Sums.ScaleFor(255);
+// The maximum is that of the sums with the file just added. Linear sums
+// are shown through sRGB's tone curve.
+void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, int Parts,
+                 bool Linear) {
+  const float Scale = Sums.ScaleFor(Linear ? 65535 : 255);
   if (!Host.ShowsPicture())
     return;
   Work.SetSize(Sums.Width, Sums.Height);
   SplitRows(Sums.Height, Parts, [&](int, int First, int Last) {
     for (int Y = First; Y < Last; ++Y)
-      Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
+      if (Linear)
+        RenderLinearPreviewRow(Sums, Y, Scale, Work.Row(Y));
+      else
+        Sums.RenderPreviewRow(Y, Scale, Work.Row(Y));
   });
   Host.ShowPicture(Work);
 }
@@ -108,6 +114,7 @@ struct TProcessing {
   int FilterIndex;
   int Threads;
   TRunMeta& Meta;
+  bool Raw;
 };
 
 void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
@@ -129,7 +136,8 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
   // The threads not busy reading share the addition and the preview.
   const int Parts = Run.Threads - Run.Ahead.Reading();
   AddExposure(Sums, Exposure, Parts);
-  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts);
+  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts,
+              Run.Raw);
   Run.Ahead.Done(Index);
 }
 
@@ -183,6 +191,9 @@ void RunStacking(TRunHost& Host) {
       Abort();
   }
 
+  // Refused before anything is read: a raw file among JPEG or TIFF files
+  // would otherwise end the run only after the files before it were read.
+  const bool Raw = IsRawRun(Files);
   TExposureAccumulator Sums;
   // The files are read ahead on the other cores and added here in order.
   const int Threads = Host.Threads();
@@ -190,7 +201,7 @@ void RunStacking(TRunHost& Host) {
                    AvailableMemory());
   TBitmap24 Preview;
   TRunMeta Meta;
-  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads, Meta};
+  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads, Meta, Raw};
   std::string Current;
   {
     TBusyCursor Busy(Host);

@@ -53,7 +53,10 @@ TEST(WindowRun, StacksThroughTheWindowsDialogs) {
       ASSERT_NE(Open, nullptr);
       EXPECT_EQ(Open->fileMode(), QFileDialog::ExistingFiles);
       EXPECT_EQ(Open->directory().absolutePath(), Folder);
-      ASSERT_EQ(Open->nameFilters().size(), 2);
+      ASSERT_EQ(Open->nameFilters().size(), 3);
+      EXPECT_TRUE(Open->nameFilters().at(2).startsWith("Raw ("));
+      for (const char* Pattern : {"*.[dD][nN][gG]", "*.[cC][rR]3", "*.3[fF][rR]"})
+        EXPECT_TRUE(Open->nameFilters().at(2).contains(Pattern)) << Pattern;
       EXPECT_TRUE(Open->selectedNameFilter().startsWith(Expected == 1 ? "JPEG" : "TIFF"));
       Open->selectNameFilter(Open->nameFilters().at(Shown - 1));
       // Typed, as a person does: selectFile leaves the box alone while it

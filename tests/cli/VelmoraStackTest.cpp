@@ -1,6 +1,8 @@
 // velmora-stack run end to end on generated exposures.
+#include "DngMaker.h"
 #include "ExpectedStack.h"
 #include "JpegMaker.h"
+#include "RawInput.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
 #include "TiffProbe.h"
@@ -326,6 +328,18 @@ TEST_F(VelmoraStack, FailuresNameTheirFileAndCause) {
   const TRun Truncated = Run({"-o", Dir.File("cut-out.tif"), A, Cut});
   EXPECT_EQ(Truncated.Status, 1);
   EXPECT_EQ(Truncated.Err, "velmora-stack: reading '" + Cut + "': Unexpected error\n");
+
+  // A raw file cut short: LibRaw's cause in brackets after the message.
+  const std::string A1 = Dir.File("a.dng"), B1 = Dir.File("b.dng");
+  WriteDng(A1, TDngPicture::Of(40, 30, FlatGrey(0.2)));
+  WriteDng(B1, TDngPicture::Of(40, 30, FlatGrey(0.4)));
+  std::filesystem::resize_file(B1, std::filesystem::file_size(B1) - 100);
+  const TRun RawCut = Run({"-o", Dir.File("raw-out.tif"), A1, B1});
+  EXPECT_EQ(RawCut.Status, 1);
+  const std::string RawLead = "velmora-stack: reading '" + B1 + "': " + MsgRawUnreadable(B1) + " (";
+  EXPECT_EQ(RawCut.Err.substr(0, RawLead.size()), RawLead) << RawCut.Err;
+  EXPECT_TRUE(RawCut.Err.ends_with(")\n")) << RawCut.Err;
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("raw-out.tif")));
 
   const std::string Nowhere = Dir.File("no-such-folder/out.tif");
   const TRun Missing = Run({"-o", Nowhere, A, A});

@@ -25,6 +25,10 @@ TEST(ReadAheadPlan, OneThreadHoldsOneFileAndMoreHoldNoMoreThanTheyCanRead) {
   // per pixel two threads may hold; TIFF planes only twice.
   EXPECT_EQ(ReadAheadSlots(2, Pixels, 3, Plenty), 3);
   EXPECT_EQ(ReadAheadSlots(2, Pixels, 6, Plenty), 2);
+  // A raw file in decoding (16 bytes per pixel) is more than 6 per thread
+  // allow: still one per thread, so that both decode at once.
+  EXPECT_EQ(ReadAheadSlots(2, Pixels, 16, Plenty), 2);
+  EXPECT_EQ(ReadAheadSlots(4, Pixels, 16, Plenty), 4);
   // Many threads: one file per thread and the one being added.
   EXPECT_EQ(ReadAheadSlots(16, Pixels, 3, Plenty), 17);
   EXPECT_EQ(ReadAheadSlots(16, Pixels, 6, Plenty), 16);

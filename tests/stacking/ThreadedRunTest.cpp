@@ -4,6 +4,7 @@
 // each sum gets the same additions in the same order.
 #include "ScriptedHost.h"
 
+#include "DngMaker.h"
 #include "JpegMaker.h"
 #include "StackingRun.h"
 #include "TempDir.h"
@@ -163,6 +164,28 @@ TEST_F(ThreadedRun, MixedRunPastTwoToThe24IsTheSameBytesForOneTwoAndFourThreads)
   std::rotate(Moved.begin() + 4, Moved.begin() + 5, Moved.end());
   const TOutcome Reordered = Stack(Moved, 1, "serial.tif");
   EXPECT_FALSE(Reordered.Result == One.Result);
+}
+
+// Raw files decoded on several threads at once add up as read one by
+// one; a cut-short one in the middle ends the run alike.
+TEST_F(ThreadedRun, RawRunIsTheSameForOneTwoAndFourThreads) {
+  std::vector<std::string> Files;
+  for (int I = 0; I < 6; ++I) {
+    const std::string Name = Dir.File(std::to_string(I) + "r.dng");
+    WriteDng(Name, TDngPicture::Of(48, 32, [I](uint32_t X, uint32_t Y) {
+               const double Level = 0.05 * (I + 1) * (1 + (X + Y) % 7 / 7.0);
+               return std::array<double, 3>{Level, Level * 0.9, Level * 1.1};
+             }));
+    Files.push_back(Name);
+  }
+  const TOutcome One = Stack(Files, 1, "serial.tif");
+  ASSERT_EQ(One.Failure, "none");
+  ExpectSameForEveryThreadCount(Files, One);
+
+  std::filesystem::resize_file(Files[3], std::filesystem::file_size(Files[3]) / 2);
+  const TOutcome Cut = Stack(Files, 1, "serial.tif");
+  EXPECT_NE(Cut.Failure.find(Files[3]), std::string::npos) << Cut.Failure;
+  ExpectSameForEveryThreadCount(Files, Cut);
 }
 
 TEST_F(ThreadedRun, AFailingFileEndsTheRunAtItsTurnWithLaterFilesInFlight) {
