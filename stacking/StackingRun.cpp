@@ -5,6 +5,7 @@
 #include "ExposureAccumulator.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
+#include "RunPool.h"
 #include "SafeSave.h"
 #include "SplitRows.h"
 #include "VekApp.h"
@@ -103,8 +104,8 @@ struct TProcessing {
   TExposureAccumulator& Sums;
   TReadAhead& Ahead;
   TBitmap24& Preview;
+  TRunPool& Pool;
   int FilterIndex;
-  int Threads;
 };
 
 void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
@@ -123,7 +124,7 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     Sums.Allocate(Width, Height);
   });
   // The threads not busy reading share the addition and the preview.
-  const int Parts = Run.Threads - Run.Ahead.Reading();
+  const int Parts = Run.Pool.Threads() - Run.Ahead.Reading();
   AddExposure(Sums, Exposure, Parts);
   ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts);
   Run.Ahead.Done(Index);
@@ -176,11 +177,11 @@ void RunStacking(TRunHost& Host) {
 
   TExposureAccumulator Sums;
   // The files are read ahead on the other cores and added here in order.
-  const int Threads = Host.Threads();
-  TReadAhead Ahead(ClassifiedFiles(Files), Threads, TExposureAccumulator::MaxPixels(),
+  TRunPool Pool(Host.Threads());
+  TReadAhead Ahead(ClassifiedFiles(Files), Pool, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
   TBitmap24 Preview;
-  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads};
+  TProcessing Run{Sums, Ahead, Preview, Pool, FilterIndex};
   std::string Current;
   {
     TBusyCursor Busy(Host);
@@ -217,7 +218,7 @@ void RunStacking(TRunHost& Host) {
         Abort();
     }
     Host.RepaintPicture();
-    WriteResult(Host, Sums, Chosen, Threads);
+    WriteResult(Host, Sums, Chosen, Pool.Threads());
   }
   Host.SetInfo("READY");
 }

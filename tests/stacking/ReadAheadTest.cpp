@@ -104,7 +104,8 @@ protected:
   };
   static TTaken TakeAll(const std::vector<TReadAhead::TFile>& Files, int Threads,
                         int64_t Available) {
-    TReadAhead Ahead(Files, Threads, int64_t{1} << 30, Available);
+    TRunPool Pool(Threads);
+    TReadAhead Ahead(Files, Pool, int64_t{1} << 30, Available);
     TTaken Taken;
     std::set<const TExposure*> Seen;
     for (size_t I = 0; I < Files.size(); ++I) {
@@ -164,7 +165,8 @@ TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
                                                 {Jpeg("b.jpg", 2), TExposureKind::Jpeg},
                                                 {Jpeg("c.jpg", 3), TExposureKind::Jpeg}};
   for (int Threads : {1, 3}) {
-    TReadAhead Ahead(Files, Threads, int64_t{1} << 30, Plenty);
+    TRunPool Pool(Threads);
+    TReadAhead Ahead(Files, Pool, int64_t{1} << 30, Plenty);
     std::vector<std::string> Checked;
     const auto Check = [&](int Width, int Height) {
       Checked.push_back(std::to_string(Width) + "x" + std::to_string(Height));
