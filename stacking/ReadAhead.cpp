@@ -101,6 +101,11 @@ int TReadAhead::Reading() const {
   }));
 }
 
+bool TReadAhead::Ready(size_t Index) const {
+  const std::lock_guard Lock(FMutex);
+  return Index < FJobs.size() && FJobs[Index]->Phase == TPhase::Done && FJobs[Index]->PixelsOk;
+}
+
 int TReadAhead::Slots() const {
   const std::lock_guard Lock(FMutex);
   return FSlotLimit;

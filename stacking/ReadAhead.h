@@ -45,6 +45,9 @@ public:
   // Stops, waits for every task and frees every buffer.
   void Release();
 
+  // Whether file Index, when its turn comes, is taken without waiting and
+  // without a buffer of its own: read ahead whole, its pixels in memory.
+  bool Ready(size_t Index) const;
   // Files being read by the threads now.
   int Reading() const;
   // Files held in memory at once, as planned from the first header read

@@ -3,6 +3,7 @@
 #include "AsSaveTiff16Unit.h"
 #include "BandExport.h"
 #include "ExposureAccumulator.h"
+#include "PendingAdds.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
 #include "RunPool.h"
@@ -56,35 +57,6 @@ void CheckSize(const TExposureAccumulator& Sums, const std::string& FileName, in
                   std::to_string(Sums.Height) + CRLF + "Bearbeitung wird abgebrochen");
 }
 
-// Adds the file's rows, shared among Parts threads, and takes the new
-// maximum row by row right after each row's addition, while the row is
-// still in the cache. Each sum still gets the file's one addition, so the
-// order of additions per sum is that of the files whatever the parts.
-template <class F> void AddRows(TExposureAccumulator& Sums, int Parts, F&& AddRow) {
-  std::vector<float> Maxima(static_cast<size_t>(std::max(Parts, 1)), 0.0F);
-  SplitRows(Sums.Height, Parts, [&](int Part, int First, int Last) {
-    float Maximum = 0;
-    for (int Y = First; Y < Last; ++Y) {
-      AddRow(Y);
-      Maximum = Sums.RowMaximum(Y, Maximum);
-    }
-    Maxima[static_cast<size_t>(Part)] = Maximum;
-  });
-  // Sums are never NaN: the largest of the parts' maxima is the maximum.
-  Sums.Maximum = *std::max_element(Maxima.begin(), Maxima.end());
-}
-
-void AddExposure(TExposureAccumulator& Sums, TExposure& Exposure, int Parts) {
-  if (Exposure.Kind() == TExposureKind::Jpeg) {
-    const TBitmap24& Work = Exposure.Bitmap();
-    AddRows(Sums, Parts, [&](int Y) { Sums.AddBgrRow(Y, Work.Row(Y)); });
-  } else {
-    AddRows(Sums, Parts, [&](int Y) {
-      Sums.AddPlanes16Row(Y, Exposure.Red(), Exposure.Green(), Exposure.Blue());
-    });
-  }
-}
-
 // The maximum is that of the sums with the file just added.
 void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, int Parts) {
   const float Scale = Sums.ScaleFor(255);
@@ -103,10 +75,19 @@ void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, in
 struct TProcessing {
   TExposureAccumulator& Sums;
   TReadAhead& Ahead;
+  TPendingAdds& Pending;
   TBitmap24& Preview;
   TRunPool& Pool;
   int FilterIndex;
 };
+
+// The threads not busy reading share the addition and the preview.
+void AddPending(TRunHost& Host, TProcessing& Run, TBitmap24& Work) {
+  const int Parts = Run.Pool.Threads() - Run.Ahead.Reading();
+  Run.Pending.Add(Parts);
+  ShowPreview(Host, Run.Sums, Work, Parts);
+  Run.Pending.Done();
+}
 
 void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
   App->WriteIniString(Section, "Path", ExtractFilePath(FileName));
@@ -123,11 +104,12 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     CheckSize(Sums, FileName, Width, Height);
     Sums.Allocate(Width, Height);
   });
-  // The threads not busy reading share the addition and the preview.
-  const int Parts = Run.Pool.Threads() - Run.Ahead.Reading();
-  AddExposure(Sums, Exposure, Parts);
-  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts);
-  Run.Ahead.Done(Index);
+  Run.Pending.Hold(Index, Exposure);
+  // With no preview owed, a next file already read waits to be added
+  // together with this one.
+  if (!Host.ShowsPicture() && Run.Ahead.Ready(Index + 1))
+    return;
+  AddPending(Host, Run, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview);
 }
 
 std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& Files) {
@@ -180,8 +162,9 @@ void RunStacking(TRunHost& Host) {
   TRunPool Pool(Host.Threads());
   TReadAhead Ahead(ClassifiedFiles(Files), Pool, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
+  TPendingAdds Pending(Sums, Ahead);
   TBitmap24 Preview;
-  TProcessing Run{Sums, Ahead, Preview, Pool, FilterIndex};
+  TProcessing Run{Sums, Ahead, Pending, Preview, Pool, FilterIndex};
   std::string Current;
   {
     TBusyCursor Busy(Host);
@@ -194,6 +177,8 @@ void RunStacking(TRunHost& Host) {
       Host.StartFile(static_cast<int>(I) + 1, static_cast<int>(Files.size()), Current);
       ProcessFile(Host, Run, Current, I);
     }
+    if (!Pending.Empty())
+      AddPending(Host, Run, Preview);
   }
   // The window keeps its own copy of the picture; the threads end and the
   // buffers are given back before the result is written.
