@@ -126,34 +126,32 @@ void ReportPerFile(benchmark::State& State, int Files) {
 }
 
 // State.range(0) files added, in one pass when more than one: each row
-// gets every file's addition before the next row, as a run adds the files
-// it has already read when no preview is owed in between.
-void AddBgrFiles(benchmark::State& State) {
+// gets every file's addition (AddRow(Sums, Y, File)) before the next row,
+// as a run adds the files it has already read when no preview is owed.
+template <class F> void AddFiles(benchmark::State& State, F&& AddRow) {
   TWorkload& W = Workload();
-  TMoreFiles& More = MoreFiles();
+  MoreFiles();
   const int Files = static_cast<int>(State.range(0));
   for (auto _ : State) {
     for (int Y = 0; Y < Height; ++Y)
-      for (int F = 0; F < Files; ++F)
-        W.Sums.AddBgrRow(Y, More.Pictures[static_cast<size_t>(F)].Row(Y));
+      for (int File = 0; File < Files; ++File)
+        AddRow(W.Sums, Y, static_cast<size_t>(File));
     benchmark::ClobberMemory();
   }
   ReportPerFile(State, Files);
 }
 
+void AddBgrFiles(benchmark::State& State) {
+  AddFiles(State, [](TExposureAccumulator& Sums, int Y, size_t File) {
+    Sums.AddBgrRow(Y, MoreFiles().Pictures[File].Row(Y));
+  });
+}
+
 void AddPlanes16Files(benchmark::State& State) {
-  TWorkload& W = Workload();
-  TMoreFiles& More = MoreFiles();
-  const int Files = static_cast<int>(State.range(0));
-  for (auto _ : State) {
-    for (int Y = 0; Y < Height; ++Y)
-      for (int F = 0; F < Files; ++F) {
-        const auto& Set = More.Planes[static_cast<size_t>(F)];
-        W.Sums.AddPlanes16Row(Y, Set[0].get(), Set[1].get(), Set[2].get());
-      }
-    benchmark::ClobberMemory();
-  }
-  ReportPerFile(State, Files);
+  AddFiles(State, [](TExposureAccumulator& Sums, int Y, size_t File) {
+    const auto& Set = MoreFiles().Planes[File];
+    Sums.AddPlanes16Row(Y, Set[0].get(), Set[1].get(), Set[2].get());
+  });
 }
 
 void UpdateMaximum(benchmark::State& State) {
