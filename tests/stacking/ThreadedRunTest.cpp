@@ -2,6 +2,7 @@
 // number of threads, the host sees the same calls with the same previews,
 // a failing file fails at its own turn, and the result is the same bytes:
 // each sum gets the same additions in the same order.
+#include "RunTest.h"
 #include "ScriptedHost.h"
 
 #include "JpegMaker.h"
@@ -65,12 +66,10 @@ int ThreadsOfThisProcess() {
   return Count;
 }
 
-class ThreadedRun : public ::testing::Test {
+class ThreadedRun : public TRunTest {
 protected:
   void SetUp() override {
-    App->SetIniFile(Dir.File("VadevEzuzeva.ini"));
-    App->ErrorFileName = Dir.File("Errors.Txt");
-    SilenceTiffLibrary();
+    TRunTest::SetUp();
     // A sanitizer starts a thread of its own with the first thread of the
     // process; it is there before the runs are counted.
     std::thread([] {}).join();
@@ -139,9 +138,6 @@ protected:
       EXPECT_EQ(Many.Settings, One.Settings) << Threads << " threads";
     }
   }
-
-  TVekSystemScope System;
-  TTempDir Dir;
 };
 
 TEST_F(ThreadedRun, MixedRunPastTwoToThe24IsTheSameBytesForOneTwoAndFourThreads) {
