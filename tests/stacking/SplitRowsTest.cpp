@@ -3,9 +3,13 @@
 // thread, and no part left waiting for a worker that is busy.
 #include "SplitRows.h"
 
+#include "ChildProcess.h"
+
+#include <cstdio>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -79,6 +83,25 @@ TEST(SplitRows, APassInsideAWorkerUsesThePoolToo) {
   Pool.Post([&] { Result.set_value(Split(10, 2, 2)); });
   const TPass Pass = Result.get_future().get();
   EXPECT_EQ(Pass.Count, std::vector<int>(10, 1));
+}
+
+TEST(RunPool, WorkersTheSystemRefusedAreNotCountedAndThePassStillEnds) {
+  if (AddressSanitized())
+    GTEST_SKIP() << "AddressSanitizer's shadow memory needs more address space than any limit";
+  // Room for a few threads' stacks, not for 64.
+  const TChildResult Child = RunInChild([] {
+    LimitAddressSpaceTo(uint64_t{48} << 20);
+    TRunPool Pool(64);
+    const TPass Pass = Split(100, 64, 64);
+    const int Rows = std::accumulate(Pass.Count.begin(), Pass.Count.end(), 0);
+    return std::to_string(Pool.Workers()) + " " + std::to_string(Rows);
+  });
+  ASSERT_TRUE(Child.Exited) << "signal " << Child.Signal;
+  ASSERT_EQ(Child.ExitCode, 0) << Child.Output;
+  int Workers = -1, Rows = -1;
+  ASSERT_EQ(std::sscanf(Child.Output.c_str(), "%d %d", &Workers, &Rows), 2) << Child.Output;
+  EXPECT_LT(Workers, 64);
+  EXPECT_EQ(Rows, 100);
 }
 
 } // namespace
