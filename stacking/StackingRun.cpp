@@ -171,6 +171,9 @@ void RunStacking(TRunHost& Host) {
     for (size_t I = 0; I < Files.size(); ++I) {
       Current = Files[I];
       if (!FileReadable(Current)) {
+        // Files held for adding wait only for a next file already read.
+        if (!Pending.Empty())
+          AddPending(Host, Run, Preview);
         Ahead.Skip(I);
         continue;
       }
