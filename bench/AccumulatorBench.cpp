@@ -6,7 +6,9 @@
 #include "VekLargeBlock.h"
 
 #include <algorithm>
+#include <array>
 #include <benchmark/benchmark.h>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -86,6 +88,72 @@ void AddPlanes16(benchmark::State& State) {
   Report(State);
 }
 
+// Three other pictures and three other sets of planes, for the adds of
+// several files in one pass.
+struct TMoreFiles {
+  static constexpr int Count = 3;
+  std::deque<TBitmap24> Pictures;
+  std::vector<std::array<TPlane16, 3>> Planes;
+
+  TMoreFiles() {
+    const int64_t Pixels = int64_t{Width} * Height;
+    for (int F = 0; F < Count; ++F) {
+      TBitmap24& Picture = Pictures.emplace_back();
+      Picture.SetSize(Width, Height);
+      for (int Y = 0; Y < Height; ++Y)
+        for (int X = 0; X < Width * 3; ++X)
+          Picture.Row(Y)[X] = static_cast<uint8_t>((X * 5 + Y * 11 + F * 29) & 0xFF);
+      auto& Set = Planes.emplace_back();
+      for (int C = 0; C < 3; ++C) {
+        Set[static_cast<size_t>(C)] = AllocPlane16(Width, Height);
+        for (int64_t I = 0; I < Pixels; ++I)
+          Set[static_cast<size_t>(C)][I] = static_cast<uint16_t>(I * (C + 3) + F * 7);
+      }
+    }
+  }
+};
+
+TMoreFiles& MoreFiles() {
+  static TMoreFiles Instance;
+  return Instance;
+}
+
+// Nanoseconds per pixel and file, for Files files added per iteration.
+void ReportPerFile(benchmark::State& State, int Files) {
+  State.counters["ns/px/file"] = benchmark::Counter(Megapixels * 1e6 * Files * 1e-9,
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+
+// State.range(0) files added, in one pass when more than one: each row
+// gets every file's addition (AddRow(Sums, Y, File)) before the next row,
+// as a run adds the files it has already read when no preview is owed.
+template <class F> void AddFiles(benchmark::State& State, F&& AddRow) {
+  TWorkload& W = Workload();
+  MoreFiles();
+  const int Files = static_cast<int>(State.range(0));
+  for (auto _ : State) {
+    for (int Y = 0; Y < Height; ++Y)
+      for (int File = 0; File < Files; ++File)
+        AddRow(W.Sums, Y, static_cast<size_t>(File));
+    benchmark::ClobberMemory();
+  }
+  ReportPerFile(State, Files);
+}
+
+void AddBgrFiles(benchmark::State& State) {
+  AddFiles(State, [](TExposureAccumulator& Sums, int Y, size_t File) {
+    Sums.AddBgrRow(Y, MoreFiles().Pictures[File].Row(Y));
+  });
+}
+
+void AddPlanes16Files(benchmark::State& State) {
+  AddFiles(State, [](TExposureAccumulator& Sums, int Y, size_t File) {
+    const auto& Set = MoreFiles().Planes[File];
+    Sums.AddPlanes16Row(Y, Set[0].get(), Set[1].get(), Set[2].get());
+  });
+}
+
 void UpdateMaximum(benchmark::State& State) {
   TWorkload& W = Workload();
   for (auto _ : State)
@@ -154,6 +222,8 @@ BENCHMARK(FreshPlanes)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddBgrRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddBgrRowsWithMaximum)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddPlanes16)->Unit(benchmark::kMillisecond);
+BENCHMARK(AddBgrFiles)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(AddPlanes16Files)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(UpdateMaximum)->Unit(benchmark::kMillisecond);
 BENCHMARK(RenderPreviewRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportPlanes16)->Unit(benchmark::kMillisecond);

@@ -1,8 +1,9 @@
 #pragma once
 // Settings files: [Section] lines and Key=Value lines. Section and key
 // names are matched case-insensitively for ASCII letters only; other bytes
-// must match exactly. Reads never lock; each write replaces the file
-// atomically and is serialised against other threads and processes.
+// must match exactly. Reads never lock; each write that changes the text
+// replaces the file atomically, one that changes nothing leaves it alone;
+// writes are serialised against other threads and processes.
 #include <cstdint>
 #include <string>
 

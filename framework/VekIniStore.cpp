@@ -86,7 +86,12 @@ void UpdateIniFile(const std::string& FileName,
   const bool Exists = Read == TIniRead::Read && ::stat(Target.c_str(), &Info) == 0;
   if (Exists && WriteProtected(Target, Info))
     return;
+  const std::string Before = Content;
   Change(Content);
+  // Writing what is already there would cost a replace and two syncs for
+  // nothing; a window run writes its settings once per file.
+  if (Exists && Content == Before)
+    return;
   ReplaceFileDurably(
       Target, [&](const std::string&, int Fd) { return WriteAll(Fd, Content); },
       TReplaceMode::KeepMode);

@@ -14,8 +14,9 @@ TIniRead ReadIniFile(const std::string& FileName, std::string& Content);
 
 // Read-modify-write of one settings file: under the lock, reads it, lets
 // Change edit the text and replaces the file by the result through a
-// sibling temporary file. Any failure leaves the original untouched;
-// nothing is reported.
+// sibling temporary file, unless the text came out as it was: then the
+// file is left alone. Any failure leaves the original untouched; nothing
+// is reported.
 void UpdateIniFile(const std::string& FileName,
                    const std::function<void(std::string& Content)>& Change);
 

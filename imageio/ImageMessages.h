@@ -1,7 +1,8 @@
 #pragma once
 // Every text the image files' readers and writer fail with, in one place.
-// The TIFF texts are reported through Failed and Message, the JPEG texts
-// as the messages of the exceptions raised.
+// Each is the message of the exception the reader or writer raises; the
+// TIFF entry points named Internal… hand theirs back through Failed and
+// Message instead.
 #include <string>
 
 inline const std::string MsgOutOfMemory = "Out of memory";

@@ -1,5 +1,6 @@
 #include "ExposureAccumulator.h"
 
+#include "SumKernels.h"
 #include "VekLargeBlock.h"
 
 #if defined(__SSE2__)
@@ -12,23 +13,6 @@ namespace {
 // keeps the low 8 or 16 bits.
 inline int32_t Scaled(float Sum, float Scale) {
   return static_cast<int32_t>(static_cast<double>(Sum) * static_cast<double>(Scale));
-}
-
-// Blue, green, red bytes of Width pixels added into three rows of sums.
-// Kept apart so that the compiler can make a wider version for machines
-// with AVX2, picked when the program starts; the results are the same.
-// Not under ThreadSanitizer, whose instrumented picker would run before
-// the sanitizer is set up and crash the program at its start.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void AddBgr(const uint8_t* __restrict Row, float* __restrict Red, float* __restrict Green,
-            float* __restrict Blue, int Width) {
-  for (int X = 0; X < Width; ++X) {
-    Blue[X] += Row[3 * X];
-    Green[X] += Row[3 * X + 1];
-    Red[X] += Row[3 * X + 2];
-  }
 }
 
 // The largest of Count sums, starting from Result, by the strict
@@ -76,9 +60,9 @@ void TExposureAccumulator::Allocate(int NewWidth, int NewHeight) {
   Allocated = true;
 }
 
-void TExposureAccumulator::AddBgrRow(int Y, const uint8_t* Row) {
+void TExposureAccumulator::AddBgrRow(int Y, const uint8_t* Row, TSumMode Mode) {
   const int64_t First = static_cast<int64_t>(Y) * Width;
-  AddBgr(Row, RedSum.get() + First, GreenSum.get() + First, BlueSum.get() + First, Width);
+  SumBgr(Row, RedSum.get() + First, GreenSum.get() + First, BlueSum.get() + First, Width, Mode);
 }
 
 void TExposureAccumulator::AddPlanes16(const uint16_t* Red, const uint16_t* Green,
@@ -88,14 +72,11 @@ void TExposureAccumulator::AddPlanes16(const uint16_t* Red, const uint16_t* Gree
 }
 
 void TExposureAccumulator::AddPlanes16Row(int Y, const uint16_t* Red, const uint16_t* Green,
-                                          const uint16_t* Blue) {
+                                          const uint16_t* Blue, TSumMode Mode) {
   const int64_t First = static_cast<int64_t>(Y) * Width;
-  for (int64_t I = First; I < First + Width; ++I)
-    RedSum[I] += Red[I];
-  for (int64_t I = First; I < First + Width; ++I)
-    GreenSum[I] += Green[I];
-  for (int64_t I = First; I < First + Width; ++I)
-    BlueSum[I] += Blue[I];
+  SumPlane16(Red + First, RedSum.get() + First, Width, Mode);
+  SumPlane16(Green + First, GreenSum.get() + First, Width, Mode);
+  SumPlane16(Blue + First, BlueSum.get() + First, Width, Mode);
 }
 
 float TExposureAccumulator::UpdateMaximum() {

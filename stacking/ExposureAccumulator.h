@@ -2,6 +2,7 @@
 // The per-pixel sums of one stacking run: three planes of 32-bit floats,
 // normalised by their common maximum to 8-bit preview rows and to 16-bit
 // output samples.
+#include "SumKernels.h"
 #include "VekLargeBlock.h"
 
 #include <cstddef>
@@ -14,12 +15,15 @@ public:
   void Allocate(int NewWidth, int NewHeight);
   // The most pixels a picture may have for its sums to be allocated.
   static int64_t MaxPixels() { return MaxBlockBytes / static_cast<int64_t>(sizeof(float)); }
-  // Adds Width pixels of blue, green, red bytes into row Y.
-  void AddBgrRow(int Y, const uint8_t* Row);
+  // Adds Width pixels of blue, green, red bytes into row Y; Store puts
+  // them there instead, for the first file into the zeroed sums: the same
+  // bytes without reading the sums.
+  void AddBgrRow(int Y, const uint8_t* Row, TSumMode Mode = TSumMode::Add);
   // Adds Width x Height samples of each channel.
   void AddPlanes16(const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
   // Adds row Y of three planes of Width x Height samples each.
-  void AddPlanes16Row(int Y, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
+  void AddPlanes16Row(int Y, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue,
+                      TSumMode Mode = TSumMode::Add);
   // The largest sum over all three planes, computed afresh.
   float UpdateMaximum();
   // The larger of Result and the largest sum of row Y, by the same rule:

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <sys/stat.h>
-#include <system_error>
 #include <utility>
 
 struct TReadAhead::TJob {
@@ -66,8 +65,21 @@ int BytesPerPixel(TExposureKind Kind) {
 
 } // namespace
 
-TReadAhead::TReadAhead(std::vector<TFile> Files, int Threads, int64_t MaxPixels, int64_t Available)
-    : FThreadCount(std::max(Threads, 1)), FMaxPixels(MaxPixels), FAvailable(Available) {
+// The rules the read-ahead keeps, all under FMutex:
+// - Files start in their order: FNext is the first file no task has
+//   started, and only a task takes a file there. A file the run reads
+//   itself or passes over is claimed and never started by a task.
+// - A task starts a file only into a free buffer slot or a new one while
+//   fewer than FSlotLimit exist, so the buffers stay within the plan.
+// - At most FThreadCount tasks are posted at once; a task reads files
+//   until none can start, then ends. Whatever frees a slot or raises the
+//   limit posts tasks again.
+// - A task that cannot get a slot for want of memory ends and leaves the
+//   file where it is: a later task or the run at its turn reads it.
+// - A picture the run would refuse by its header is not decoded ahead.
+TReadAhead::TReadAhead(std::vector<TFile> Files, TRunPool& Pool, int64_t MaxPixels,
+                       int64_t Available)
+    : FPool(Pool), FThreadCount(Pool.Workers()), FMaxPixels(MaxPixels), FAvailable(Available) {
   for (TFile& File : Files) {
     auto Job = std::make_unique<TJob>();
     Job->Name = std::move(File.Name);
@@ -76,14 +88,8 @@ TReadAhead::TReadAhead(std::vector<TFile> Files, int Threads, int64_t MaxPixels,
     Job->Claimed = File.Kind == TExposureKind::Other;
     FJobs.push_back(std::move(Job));
   }
-  if (FThreadCount < 2)
-    return;
-  try {
-    for (int I = 0; I < FThreadCount; ++I)
-      FThreads.emplace_back([this] { Work(); });
-  } catch (const std::system_error&) {
-    // Fewer threads than asked; with none, every file is read at its turn.
-  }
+  const std::lock_guard Lock(FMutex);
+  StartTasks();
 }
 
 TReadAhead::~TReadAhead() {
@@ -91,15 +97,11 @@ TReadAhead::~TReadAhead() {
 }
 
 void TReadAhead::Release() {
-  {
-    const std::lock_guard Lock(FMutex);
-    FQuit = true;
-    for (const auto& Job : FJobs)
-      Job->Stop = true;
-  }
-  FChanged.notify_all();
-  FThreads.clear();
-  const std::lock_guard Lock(FMutex);
+  std::unique_lock Lock(FMutex);
+  FQuit = true;
+  for (const auto& Job : FJobs)
+    Job->Stop = true;
+  FChanged.wait(Lock, [this] { return FTasks == 0; });
   for (const auto& Job : FJobs)
     Job->Slot = nullptr;
   FFree.clear();
@@ -113,15 +115,37 @@ int TReadAhead::Reading() const {
   }));
 }
 
+bool TReadAhead::Ready(size_t Index) const {
+  const std::lock_guard Lock(FMutex);
+  return Index < FJobs.size() && FJobs[Index]->Phase == TPhase::Done && FJobs[Index]->PixelsOk;
+}
+
 int TReadAhead::Slots() const {
   const std::lock_guard Lock(FMutex);
   return FSlotLimit;
 }
 
-bool TReadAhead::CanStart() {
-  while (FNext < FJobs.size() && FJobs[FNext]->Claimed)
-    ++FNext;
-  return FNext < FJobs.size() && (!FFree.empty() || static_cast<int>(FSlots.size()) < FSlotLimit);
+size_t TReadAhead::NextToStart() const {
+  size_t Next = FNext;
+  while (Next < FJobs.size() && FJobs[Next]->Claimed)
+    ++Next;
+  return Next;
+}
+
+bool TReadAhead::CanStart() const {
+  return !FQuit && NextToStart() < FJobs.size() &&
+         (!FFree.empty() || static_cast<int>(FSlots.size()) < FSlotLimit);
+}
+
+void TReadAhead::StartTasks() {
+  while (FTasks < FThreadCount && CanStart()) {
+    try {
+      FPool.Post([this] { Work(); });
+    } catch (const std::bad_alloc&) {
+      return; // the files are read at their turn
+    }
+    ++FTasks;
+  }
 }
 
 TExposure* TReadAhead::FreeSlot() {
@@ -140,7 +164,7 @@ void TReadAhead::PlanSlots(int64_t Pixels) {
     Bytes = std::max(Bytes, BytesPerPixel(Job->Kind));
   FSlotLimit = ReadAheadSlots(FThreadCount, Pixels, Bytes, FAvailable);
   FPlanned = true;
-  FChanged.notify_all();
+  StartTasks();
 }
 
 void TReadAhead::FixSize(int Width, int Height) {
@@ -171,61 +195,67 @@ bool TReadAhead::Worth(const TJob& Job) const {
 
 void TReadAhead::Work() {
   std::unique_lock Lock(FMutex);
-  for (;;) {
-    FChanged.wait(Lock, [this] { return FQuit || CanStart(); });
-    if (FQuit)
-      return;
-    TJob& Job = *FJobs[FNext++];
+  while (CanStart()) {
+    FNext = NextToStart();
+    TJob& Job = *FJobs[FNext];
     try {
       Job.Slot = FreeSlot();
     } catch (const std::bad_alloc&) {
-      // The run reads the file at its turn.
-      Job.Claimed = true;
-      return;
+      break;
     }
-    Job.Phase = TPhase::Header;
-    Lock.unlock();
-    // Stamped before reading: a change during the read shows at the turn.
-    Job.Stamp = StampOf(Job.Name);
-    bool Ok = true;
-    try {
-      Job.Slot->ReadHeader(Job.Name, Job.Kind);
-    } catch (...) {
-      Ok = false;
-    }
-    Lock.lock();
-    Job.HeaderOk = Ok;
-    if (Ok) {
-      Job.Width = Job.Slot->Width();
-      Job.Height = Job.Slot->Height();
-      if (!FPlanned)
-        PlanSlots(static_cast<int64_t>(Job.Width) * Job.Height);
-    }
-    const bool Go = Ok && !Job.Stop && Worth(Job);
-    Job.Phase = Go ? TPhase::Pixels : TPhase::Done;
-    FChanged.notify_all();
-    if (!Go)
-      continue;
-    Lock.unlock();
-    Ok = true;
-    try {
-      Job.Slot->ReadPixels(&Job.Stop);
-    } catch (...) {
-      Ok = false;
-    }
-    Lock.lock();
-    Job.PixelsOk = Ok;
-    Job.Phase = TPhase::Done;
-    FChanged.notify_all();
+    ++FNext;
+    ReadJob(Job, Lock);
   }
+  --FTasks;
+  FChanged.notify_all();
+}
+
+// Reads Job's header and, when the run will want them, its pixels; the
+// lock is let go meanwhile.
+void TReadAhead::ReadJob(TJob& Job, std::unique_lock<std::mutex>& Lock) {
+  Job.Phase = TPhase::Header;
+  Lock.unlock();
+  // Stamped before reading: a change during the read shows at the turn.
+  Job.Stamp = StampOf(Job.Name);
+  bool Ok = true;
+  try {
+    Job.Slot->ReadHeader(Job.Name, Job.Kind);
+  } catch (...) {
+    Ok = false;
+  }
+  Lock.lock();
+  Job.HeaderOk = Ok;
+  if (Ok) {
+    Job.Width = Job.Slot->Width();
+    Job.Height = Job.Slot->Height();
+    if (!FPlanned)
+      PlanSlots(static_cast<int64_t>(Job.Width) * Job.Height);
+  }
+  const bool Go = Ok && !Job.Stop && Worth(Job);
+  Job.Phase = Go ? TPhase::Pixels : TPhase::Done;
+  FChanged.notify_all();
+  if (!Go)
+    return;
+  Lock.unlock();
+  Ok = true;
+  try {
+    Job.Slot->ReadPixels(&Job.Stop);
+  } catch (...) {
+    Ok = false;
+  }
+  Lock.lock();
+  Job.PixelsOk = Ok;
+  Job.Phase = TPhase::Done;
+  FChanged.notify_all();
 }
 
 TExposure& TReadAhead::Take(size_t Index, const TCheck& Check) {
   TJob& Job = *FJobs.at(Index);
   std::unique_lock Lock(FMutex);
   if (Job.Phase == TPhase::Waiting) {
-    // Not started yet: read here and now. No later file has been started
-    // and every earlier one is done, so a slot is free.
+    // Not started yet: read here and now. Files start in order, so no
+    // later file holds a slot, and every earlier one is done: the slot
+    // taken is one given back, or the first.
     Job.Claimed = true;
     Job.Slot = FreeSlot();
     Lock.unlock();
@@ -269,6 +299,7 @@ void TReadAhead::Done(size_t Index) {
     TJob& Job = *FJobs.at(Index);
     if (Job.Slot)
       FFree.push_back(std::exchange(Job.Slot, nullptr));
+    StartTasks();
   }
   FChanged.notify_all();
 }

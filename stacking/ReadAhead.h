@@ -3,16 +3,16 @@
 // their order. What the run sees does not change: each file is taken at
 // its own turn, and when reading it ahead failed, or the file changed
 // since, it is read again at its turn, so that its failure surfaces then
-// as it would have. With one thread no thread is started: every file is
-// read at its turn.
+// as it would have. The files are read by tasks on the run's pool; with
+// a pool without workers every file is read at its turn.
 #include "Exposure.h"
+#include "RunPool.h"
 
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 class TReadAhead {
@@ -25,11 +25,11 @@ public:
   using TCheck = std::function<void(int Width, int Height)>;
 
   // Files: the run's files in their order; those of kind Other are never
-  // read. Threads: how many read at once. Pictures of more than MaxPixels
+  // read. Pool: whose workers read, as many at once as it has. Pictures of more than MaxPixels
   // pixels are not read ahead: the run refuses them by their size.
   // Available: the memory the buffers may be planned from.
-  TReadAhead(std::vector<TFile> Files, int Threads, int64_t MaxPixels, int64_t Available);
-  // Stops what is read ahead and waits for every thread.
+  TReadAhead(std::vector<TFile> Files, TRunPool& Pool, int64_t MaxPixels, int64_t Available);
+  // Stops what is read ahead and waits for every task.
   ~TReadAhead();
   TReadAhead(const TReadAhead&) = delete;
   TReadAhead& operator=(const TReadAhead&) = delete;
@@ -42,9 +42,12 @@ public:
   void Done(size_t Index);
   // File Index is passed over at its turn.
   void Skip(size_t Index);
-  // Stops, waits for every thread and frees every buffer.
+  // Stops, waits for every task and frees every buffer.
   void Release();
 
+  // Whether file Index, when its turn comes, is taken without waiting and
+  // without a buffer of its own: read ahead whole, its pixels in memory.
+  bool Ready(size_t Index) const;
   // Files being read by the threads now.
   int Reading() const;
   // Files held in memory at once, as planned from the first header read
@@ -55,7 +58,10 @@ public:
 
 private:
   void Work();
-  bool CanStart();
+  void ReadJob(TJob& Job, std::unique_lock<std::mutex>& Lock);
+  size_t NextToStart() const;
+  bool CanStart() const;
+  void StartTasks();
   TExposure* FreeSlot();
   void PlanSlots(int64_t Pixels);
   void FixSize(int Width, int Height);
@@ -66,7 +72,10 @@ private:
   std::condition_variable FChanged;
   std::vector<std::unique_ptr<TJob>> FJobs;
   size_t FNext = 0;
+  TRunPool& FPool;
   const int FThreadCount;
+  // Tasks posted to the pool and not yet ended.
+  int FTasks = 0;
   const int64_t FMaxPixels;
   const int64_t FAvailable;
   int FSlotLimit = 1;
@@ -78,5 +87,4 @@ private:
   int FFixedHeight = 0;
   std::vector<std::unique_ptr<TExposure>> FSlots;
   std::vector<TExposure*> FFree;
-  std::vector<std::jthread> FThreads;
 };

@@ -4,10 +4,12 @@
 #include "BandExport.h"
 #include "ExposureAccumulator.h"
 #include "FloatResult.h"
+#include "PendingAdds.h"
 #include "RawRun.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
 #include "RunMeta.h"
+#include "RunPool.h"
 #include "SafeSave.h"
 #include "SplitRows.h"
 #include "VekApp.h"
@@ -58,35 +60,6 @@ void CheckSize(const TExposureAccumulator& Sums, const std::string& FileName, in
                   std::to_string(Sums.Height) + CRLF + "Bearbeitung wird abgebrochen");
 }
 
-// Adds the file's rows, shared among Parts threads, and takes the new
-// maximum row by row right after each row's addition, while the row is
-// still in the cache. Each sum still gets the file's one addition, so the
-// order of additions per sum is that of the files whatever the parts.
-template <class F> void AddRows(TExposureAccumulator& Sums, int Parts, F&& AddRow) {
-  std::vector<float> Maxima(static_cast<size_t>(std::max(Parts, 1)), 0.0F);
-  SplitRows(Sums.Height, Parts, [&](int Part, int First, int Last) {
-    float Maximum = 0;
-    for (int Y = First; Y < Last; ++Y) {
-      AddRow(Y);
-      Maximum = Sums.RowMaximum(Y, Maximum);
-    }
-    Maxima[static_cast<size_t>(Part)] = Maximum;
-  });
-  // Sums are never NaN: the largest of the parts' maxima is the maximum.
-  Sums.Maximum = *std::max_element(Maxima.begin(), Maxima.end());
-}
-
-void AddExposure(TExposureAccumulator& Sums, TExposure& Exposure, int Parts) {
-  if (Exposure.Kind() == TExposureKind::Jpeg) {
-    const TBitmap24& Work = Exposure.Bitmap();
-    AddRows(Sums, Parts, [&](int Y) { Sums.AddBgrRow(Y, Work.Row(Y)); });
-  } else {
-    AddRows(Sums, Parts, [&](int Y) {
-      Sums.AddPlanes16Row(Y, Exposure.Red(), Exposure.Green(), Exposure.Blue());
-    });
-  }
-}
-
 // The maximum is that of the sums with the file just added. Linear sums
 // are shown through sRGB's tone curve.
 void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, int Parts,
@@ -110,12 +83,21 @@ void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, in
 struct TProcessing {
   TExposureAccumulator& Sums;
   TReadAhead& Ahead;
+  TPendingAdds& Pending;
   TBitmap24& Preview;
+  TRunPool& Pool;
   int FilterIndex;
-  int Threads;
   TRunMeta& Meta;
   bool Raw;
 };
+
+// The threads not busy reading share the addition and the preview.
+void AddPending(TRunHost& Host, TProcessing& Run, TBitmap24& Work) {
+  const int Parts = Run.Pool.Threads() - Run.Ahead.Reading();
+  Run.Pending.Add(Parts);
+  ShowPreview(Host, Run.Sums, Work, Parts, Run.Raw);
+  Run.Pending.Done();
+}
 
 void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, size_t Index) {
   App->WriteIniString(Section, "Path", ExtractFilePath(FileName));
@@ -133,12 +115,12 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     Sums.Allocate(Width, Height);
   });
   Run.Meta.Add(Exposure.Meta(), FileName, Host);
-  // The threads not busy reading share the addition and the preview.
-  const int Parts = Run.Threads - Run.Ahead.Reading();
-  AddExposure(Sums, Exposure, Parts);
-  ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts,
-              Run.Raw);
-  Run.Ahead.Done(Index);
+  Run.Pending.Hold(Index, Exposure);
+  // With no preview owed, a next file already read waits to be added
+  // together with this one.
+  if (!Host.ShowsPicture() && Run.Ahead.Ready(Index + 1))
+    return;
+  AddPending(Host, Run, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview);
 }
 
 std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& Files) {
@@ -196,24 +178,30 @@ void RunStacking(TRunHost& Host) {
   const bool Raw = IsRawRun(Files);
   TExposureAccumulator Sums;
   // The files are read ahead on the other cores and added here in order.
-  const int Threads = Host.Threads();
-  TReadAhead Ahead(ClassifiedFiles(Files), Threads, TExposureAccumulator::MaxPixels(),
+  TRunPool Pool(Host.Threads());
+  TReadAhead Ahead(ClassifiedFiles(Files), Pool, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
+  TPendingAdds Pending(Sums, Ahead);
   TBitmap24 Preview;
   TRunMeta Meta;
-  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads, Meta, Raw};
+  TProcessing Run{Sums, Ahead, Pending, Preview, Pool, FilterIndex, Meta, Raw};
   std::string Current;
   {
     TBusyCursor Busy(Host);
     for (size_t I = 0; I < Files.size(); ++I) {
       Current = Files[I];
       if (!FileReadable(Current)) {
+        // Files held for adding wait only for a next file already read.
+        if (!Pending.Empty())
+          AddPending(Host, Run, Preview);
         Ahead.Skip(I);
         continue;
       }
       Host.StartFile(static_cast<int>(I) + 1, static_cast<int>(Files.size()), Current);
       ProcessFile(Host, Run, Current, I);
     }
+    if (!Pending.Empty())
+      AddPending(Host, Run, Preview);
   }
   // The window keeps its own copy of the picture; the threads end and the
   // buffers are given back before the result is written.
@@ -238,7 +226,7 @@ void RunStacking(TRunHost& Host) {
         Abort();
     }
     Host.RepaintPicture();
-    WriteResult(Host, Sums, Chosen, Threads, Meta.First());
+    WriteResult(Host, Sums, Chosen, Pool.Threads(), Meta.First());
   }
   Host.SetInfo("READY");
 }

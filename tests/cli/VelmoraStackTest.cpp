@@ -1,4 +1,5 @@
 // velmora-stack run end to end on generated exposures.
+#include "ChildProcess.h"
 #include "DngMaker.h"
 #include "ExpectedStack.h"
 #include "JpegMaker.h"
@@ -12,11 +13,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <pty.h>
 #include <regex>
 #include <set>
 #include <sys/wait.h>
@@ -69,38 +68,10 @@ protected:
     EXPECT_NE(Program, nullptr) << "VELMORA_STACK names the program under test";
     std::vector<std::string> Words = {Program ? Program : "velmora-stack"};
     Words.insert(Words.end(), Args.begin(), Args.end());
-    std::vector<char*> Argv;
-    for (std::string& Word : Words)
-      Argv.push_back(Word.data());
-    Argv.push_back(nullptr);
-    int Master = -1, Slave = -1;
-    TRun Result;
-    if (openpty(&Master, &Slave, nullptr, nullptr, nullptr) != 0)
-      return std::nullopt; // a chroot without /dev/pts has no terminal to give
-    const pid_t Child = fork();
-    if (Child == 0) {
-      const int Null = open("/dev/null", O_RDWR);
-      dup2(Null, STDIN_FILENO);
-      dup2(Null, STDOUT_FILENO);
-      dup2(Slave, STDERR_FILENO);
-      execv(Argv[0], Argv.data());
-      _exit(127);
-    }
-    close(Slave);
-    char Buffer[4096];
-    for (;;) {
-      const ssize_t Got = read(Master, Buffer, sizeof Buffer);
-      if (Got < 0 && errno == EINTR)
-        continue;
-      if (Got <= 0) // EIO once the child has closed the terminal
-        break;
-      Result.Err.append(Buffer, static_cast<size_t>(Got));
-    }
-    close(Master);
-    int Raw = 0;
-    waitpid(Child, &Raw, 0);
-    Result.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-    return Result;
+    const std::optional<TChildResult> Child = ::RunOnTerminal(Words);
+    if (!Child)
+      return std::nullopt;
+    return TRun{Child->Exited ? Child->ExitCode : -1, "", Child->Output};
   }
 
   // A textured exposure of the given brightness, written as Name.

@@ -238,3 +238,27 @@ TEST(VekIni, ReplacedFileKeepsItsPermissions) {
   ASSERT_EQ(::stat(Ini.c_str(), &Info), 0);
   EXPECT_EQ(Info.st_mode & 07777, 0640u);
 }
+
+TEST(VekIni, UnchangedWriteLeavesTheFileAlone) {
+  TTempDir Dir;
+  const std::string Ini = Dir.File("s.ini");
+  IniWriteStr(Ini, "Config", "Path", "/data/");
+  IniWriteInt(Ini, "Config", "FilterIndex", 2);
+  // A second name for the file: a replace leaves it behind on the old inode.
+  const std::string Probe = Dir.File("probe");
+  ASSERT_EQ(::link(Ini.c_str(), Probe.c_str()), 0);
+  const auto Links = [&] {
+    struct stat Info {};
+    EXPECT_EQ(::stat(Ini.c_str(), &Info), 0);
+    return Info.st_nlink;
+  };
+  for (int I = 0; I < 3; ++I) {
+    IniWriteStr(Ini, "config", "PATH", "/data/");
+    IniWriteInt(Ini, "Config", "FilterIndex", 2);
+  }
+  EXPECT_EQ(Links(), 2u);
+  IniWriteInt(Ini, "Config", "FilterIndex", 3);
+  EXPECT_EQ(Links(), 1u);
+  EXPECT_EQ(ReadBytes(Ini), "[Config]\nPath=/data/\nFilterIndex=3\n");
+  EXPECT_EQ(ReadBytes(Probe), "[Config]\nPath=/data/\nFilterIndex=2\n");
+}

@@ -1,13 +1,16 @@
 // The reading ahead of a run's files: how many it holds at once, how the
 // number of threads is set, and that every file comes out as read alone.
 #include "ReadAhead.h"
+#include "ExposureAccumulator.h"
 #include "JpegMaker.h"
+#include "PendingAdds.h"
 #include "ReadAheadPlan.h"
 #include "RunThreads.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
 #include "VekExceptions.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
@@ -108,7 +111,8 @@ protected:
   };
   static TTaken TakeAll(const std::vector<TReadAhead::TFile>& Files, int Threads,
                         int64_t Available) {
-    TReadAhead Ahead(Files, Threads, int64_t{1} << 30, Available);
+    TRunPool Pool(Threads);
+    TReadAhead Ahead(Files, Pool, int64_t{1} << 30, Available);
     TTaken Taken;
     std::set<const TExposure*> Seen;
     for (size_t I = 0; I < Files.size(); ++I) {
@@ -168,7 +172,8 @@ TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
                                                 {Jpeg("b.jpg", 2), TExposureKind::Jpeg},
                                                 {Jpeg("c.jpg", 3), TExposureKind::Jpeg}};
   for (int Threads : {1, 3}) {
-    TReadAhead Ahead(Files, Threads, int64_t{1} << 30, Plenty);
+    TRunPool Pool(Threads);
+    TReadAhead Ahead(Files, Pool, int64_t{1} << 30, Plenty);
     std::vector<std::string> Checked;
     const auto Check = [&](int Width, int Height) {
       Checked.push_back(std::to_string(Width) + "x" + std::to_string(Height));
@@ -183,6 +188,53 @@ TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
     // still reading are stopped when the object goes.
     EXPECT_THROW(Ahead.Take(4, [](int, int) { throw EAbort(); }), EAbort);
     EXPECT_EQ(Checked, (std::vector<std::string>{"40x30", "40x30"})) << Threads;
+  }
+}
+
+// Files added together in one pass over the sums get the additions of
+// adding them one at a time, in their order: with the sums at 2^24, where
+// odd samples round, another order would give other sums.
+TEST_F(ReadAhead, FilesAddedTogetherGiveTheSumsOfAddingThemInTurn) {
+  const std::vector<TReadAhead::TFile> Files = {{Tiff("a.tif", 1), TExposureKind::Tiff},
+                                                {Jpeg("b.jpg", 2), TExposureKind::Jpeg},
+                                                {Tiff("c.tif", 3), TExposureKind::Tiff},
+                                                {Jpeg("d.jpg", 4), TExposureKind::Jpeg}};
+  const size_t Count = 40 * 30;
+  for (int Threads : {1, 2, 4}) {
+    TRunPool Pool(Threads);
+    TReadAhead Ahead(Files, Pool, int64_t{1} << 30, Plenty);
+    TExposureAccumulator Sums;
+    TPendingAdds Pending(Sums, Ahead);
+    // Red, green, blue planes, each sum added in file order here.
+    std::vector<float> Expected(3 * Count, 0.0F);
+    for (size_t I = 0; I < Files.size(); ++I) {
+      TExposure& X = Ahead.Take(I, [&](int W, int H) { Sums.Allocate(W, H); });
+      for (size_t P = 0; P < Count; ++P)
+        for (size_t C = 0; C < 3; ++C)
+          Expected[C * Count + P] +=
+              X.Kind() == TExposureKind::Jpeg
+                  ? X.Bitmap().Row(static_cast<int>(P / 40))[(P % 40) * 3 + 2 - C]
+                  : (C == 0   ? X.Red()
+                     : C == 1 ? X.Green()
+                              : X.Blue())[P];
+      Pending.Hold(I, X);
+      if (I > 0)
+        continue;
+      // The first file alone, stored; then every sum lifted to 2^24.
+      Pending.Add(Threads);
+      Pending.Done();
+      for (float* Plane : {Sums.RedSum.get(), Sums.GreenSum.get(), Sums.BlueSum.get()})
+        std::fill_n(Plane, Count, 16777216.0F);
+      std::fill(Expected.begin(), Expected.end(), 16777216.0F);
+    }
+    Pending.Add(Threads);
+    Pending.Done();
+    for (size_t P = 0; P < Count; ++P) {
+      ASSERT_EQ(Sums.RedSum[P], Expected[P]) << Threads << " threads, pixel " << P;
+      ASSERT_EQ(Sums.GreenSum[P], Expected[Count + P]) << Threads << " threads, pixel " << P;
+      ASSERT_EQ(Sums.BlueSum[P], Expected[2 * Count + P]) << Threads << " threads, pixel " << P;
+    }
+    EXPECT_EQ(Sums.Maximum, *std::max_element(Expected.begin(), Expected.end()));
   }
 }
 

@@ -1,5 +1,6 @@
 // The run without a picture and with the next JPEG decoded ahead: what the
 // host sees and what is written stay those of a plain file-by-file run.
+#include "RunTest.h"
 #include "ScriptedHost.h"
 
 #include "ExpectedStack.h"
@@ -33,13 +34,8 @@ public:
   std::function<void()> AfterPreview;
 };
 
-class RunAhead : public ::testing::Test {
+class RunAhead : public TRunTest {
 protected:
-  void SetUp() override {
-    App->SetIniFile(Dir.File("VadevEzuzeva.ini"));
-    App->ErrorFileName = Dir.File("Errors.Txt");
-  }
-
   // A grey picture of six 8 x 8 blocks, each of its own level, so that
   // every file decodes to its own bytes; solid blocks of grey at quality
   // 100 decode to exactly their levels.
@@ -82,8 +78,6 @@ protected:
     EXPECT_EQ(Out.Blue, Want.Blue);
   }
 
-  TVekSystemScope System;
-  TTempDir Dir;
   std::map<std::string, int> Seeds;
 };
 

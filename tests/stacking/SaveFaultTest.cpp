@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "JpegMaker.h"
 #include "PlanePicture.h"
+#include "RunTest.h"
 #include "ScriptedHost.h"
 #include "StackingRun.h"
 #include "TempDir.h"
@@ -21,14 +22,8 @@ namespace {
 constexpr uint64_t TileBytes = 256 * 256 * 6;
 constexpr uint64_t HeaderBytes = 8;
 
-class SaveFault : public ::testing::Test {
+class SaveFault : public TRunTest {
 protected:
-  void SetUp() override {
-    App->SetIniFile(Dir.File("VadevEzuzeva.ini"));
-    App->ErrorFileName = Dir.File("Errors.Txt");
-    SilenceTiffLibrary();
-  }
-
   std::string Exposure(const std::string& Name, int Width, int Height, uint8_t Level) {
     TJpegPicture Picture = TJpegPicture::Solid(Width, Height, TJpegKind::Rgb, {Level, 80, 40});
     for (int X = 0; X < Width; ++X)
@@ -60,9 +55,6 @@ protected:
         },
         Limits);
   }
-
-  TVekSystemScope System;
-  TTempDir Dir;
 };
 
 TEST_F(SaveFault, FullDiskKeepsTheOldResultAndLeavesNoPartialFile) {

@@ -1,3 +1,4 @@
+#include "RunTest.h"
 #include "ScriptedHost.h"
 
 #include "ExpectedStack.h"
@@ -16,13 +17,8 @@
 
 namespace {
 
-class StackingRun : public ::testing::Test {
+class StackingRun : public TRunTest {
 protected:
-  void SetUp() override {
-    App->SetIniFile(Dir.File("VadevEzuzeva.ini"));
-    App->ErrorFileName = Dir.File("Errors.Txt");
-  }
-
   // A solid JPEG of the given colour; quality 100 keeps the bytes close.
   std::string Jpeg(const std::string& Name, int Width, int Height, uint8_t R, uint8_t G,
                    uint8_t B) {
@@ -50,8 +46,6 @@ protected:
     return App->ReadIniString("Config", Key, "<missing>");
   }
 
-  TVekSystemScope System;
-  TTempDir Dir;
   TScriptedHost Host;
 };
 

@@ -2,6 +2,7 @@
 // number of threads, the host sees the same calls with the same previews,
 // a failing file fails at its own turn, and the result is the same bytes:
 // each sum gets the same additions in the same order.
+#include "RunTest.h"
 #include "ScriptedHost.h"
 
 #include "DngMaker.h"
@@ -28,8 +29,9 @@ constexpr int Height = 16;
 // A host that reads with a given number of threads and keeps every preview.
 class TThreadedHost : public TScriptedHost {
 public:
-  explicit TThreadedHost(int ThreadCount) : FThreads(ThreadCount) {}
+  TThreadedHost(int ThreadCount, bool Picture) : FThreads(ThreadCount), FPicture(Picture) {}
   int Threads() const override { return FThreads; }
+  bool ShowsPicture() const override { return FPicture; }
   void ShowPicture(const TBitmap24& Bitmap) override {
     TScriptedHost::ShowPicture(Bitmap);
     Previews.push_back(Picture);
@@ -42,6 +44,7 @@ public:
 
 private:
   int FThreads;
+  bool FPicture;
 };
 
 // What one run left: the host's record, the failure and the files written.
@@ -64,12 +67,10 @@ int ThreadsOfThisProcess() {
   return Count;
 }
 
-class ThreadedRun : public ::testing::Test {
+class ThreadedRun : public TRunTest {
 protected:
   void SetUp() override {
-    App->SetIniFile(Dir.File("VadevEzuzeva.ini"));
-    App->ErrorFileName = Dir.File("Errors.Txt");
-    SilenceTiffLibrary();
+    TRunTest::SetUp();
     // A sanitizer starts a thread of its own with the first thread of the
     // process; it is there before the runs are counted.
     std::thread([] {}).join();
@@ -98,11 +99,13 @@ protected:
   }
 
   // One run over Files with Threads reading threads, the result saved as
-  // Output; what it showed, raised and wrote.
-  TOutcome Stack(const std::vector<std::string>& Files, int Threads, const std::string& Output) {
+  // Output; what it showed, raised and wrote. Without a picture, files
+  // already read are added together.
+  TOutcome Stack(const std::vector<std::string>& Files, int Threads, const std::string& Output,
+                 bool Picture = true) {
     std::filesystem::remove(Dir.File("VadevEzuzeva.ini"));
     std::filesystem::remove(Dir.File(Output));
-    TThreadedHost Host(Threads);
+    TThreadedHost Host(Threads, Picture);
     Host.OpenAnswers.push_back({true, Files, 2});
     Host.SaveAnswer = Dir.File(Output);
     TOutcome Outcome;
@@ -136,9 +139,6 @@ protected:
       EXPECT_EQ(Many.Settings, One.Settings) << Threads << " threads";
     }
   }
-
-  TVekSystemScope System;
-  TTempDir Dir;
 };
 
 TEST_F(ThreadedRun, MixedRunPastTwoToThe24IsTheSameBytesForOneTwoAndFourThreads) {
@@ -157,6 +157,9 @@ TEST_F(ThreadedRun, MixedRunPastTwoToThe24IsTheSameBytesForOneTwoAndFourThreads)
   ASSERT_EQ(One.Previews.size(), Files.size());
   ASSERT_FALSE(One.Result.empty());
   ExpectSameForEveryThreadCount(Files, One);
+  for (int Threads : {1, 2, 4})
+    EXPECT_TRUE(Stack(Files, Threads, "serial.tif", false).Result == One.Result)
+        << Threads << " threads without a picture";
 
   // The order of additions shows in the result: with the first JPEG moved
   // to the end the same files give other bytes.
@@ -259,7 +262,7 @@ TEST_F(ThreadedRun, SkippedAndChangedFilesAreTakenAsAtTheirTurn) {
 
   const auto Outcome = [&](int Threads) {
     WriteBytes(Late, "not yet a JPEG file");
-    TThreadedHost Host(Threads);
+    TThreadedHost Host(Threads, true);
     Host.OpenAnswers.push_back({true, Files, 1});
     Host.SaveAnswer = Dir.File("out.tif");
     Host.OnPreview = [&](size_t Count) {

@@ -2,11 +2,13 @@
 
 #include "TempDir.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <fstream>
+#include <pty.h>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -161,4 +163,43 @@ TChildResult TChildProgram::Wait() {
     FResult->Output = ReadBytes(FErrorFile);
   }
   return *FResult;
+}
+
+std::optional<TChildResult> RunOnTerminal(const std::vector<std::string>& Args) {
+  std::vector<char*> Argv;
+  for (const std::string& Arg : Args)
+    Argv.push_back(const_cast<char*>(Arg.c_str()));
+  Argv.push_back(nullptr);
+  int Master = -1, Slave = -1;
+  if (openpty(&Master, &Slave, nullptr, nullptr, nullptr) != 0)
+    return std::nullopt; // a chroot without /dev/pts has no terminal to give
+  const pid_t Pid = fork();
+  if (Pid < 0) {
+    close(Master);
+    close(Slave);
+    throw std::runtime_error("fork failed");
+  }
+  if (Pid == 0) {
+    const int Null = open("/dev/null", O_RDWR);
+    if (Null < 0 || dup2(Null, STDIN_FILENO) < 0 || dup2(Null, STDOUT_FILENO) < 0 ||
+        dup2(Slave, STDERR_FILENO) < 0)
+      _exit(126);
+    execv(Argv[0], Argv.data());
+    _exit(127);
+  }
+  close(Slave);
+  std::string Text;
+  char Buffer[4096];
+  for (;;) {
+    const ssize_t Got = read(Master, Buffer, sizeof Buffer);
+    if (Got < 0 && errno == EINTR)
+      continue;
+    if (Got <= 0) // EIO once the child has closed the terminal
+      break;
+    Text.append(Buffer, static_cast<size_t>(Got));
+  }
+  close(Master);
+  std::optional<TChildResult> Result = Reap(Pid, 0);
+  Result->Output = std::move(Text);
+  return Result;
 }

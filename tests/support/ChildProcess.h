@@ -61,3 +61,9 @@ private:
   std::string FErrorFile;
   std::optional<TChildResult> FResult;
 };
+
+// A program started with Args (Args[0] is its path) as a user starts it
+// from a terminal: stdin and stdout on /dev/null, stderr on a new
+// terminal. Output holds the terminal's text (line ends as CR LF); nothing
+// where no terminal can be opened.
+std::optional<TChildResult> RunOnTerminal(const std::vector<std::string>& Args);

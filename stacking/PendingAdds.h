@@ -1,0 +1,38 @@
+#pragma once
+// The files a run has taken and not yet added. Where no preview is owed
+// after each file, the files that are already read when their turn comes
+// are added together, in one pass over the sums: per sum
+// s = ((s + a) + b) + c, the additions of one file after the other, so the
+// bytes are those of adding them one at a time. The first file of a run
+// is stored into the zeroed sums rather than added.
+#include "Exposure.h"
+#include "ExposureAccumulator.h"
+#include "ReadAhead.h"
+
+#include <vector>
+
+class TPendingAdds {
+public:
+  TPendingAdds(TExposureAccumulator& Sums, TReadAhead& Ahead) : FSums(Sums), FAhead(Ahead) {}
+
+  // File Index was taken as Exposure; it stays the run's until Done.
+  void Hold(size_t Index, TExposure& Exposure) { FHeld.push_back({Index, &Exposure}); }
+  bool Empty() const { return FHeld.empty(); }
+  // Adds every file held, Parts threads sharing the rows, and takes the
+  // new maximum.
+  void Add(int Parts);
+  // The files added go back to the read-ahead.
+  void Done();
+
+private:
+  struct THeld {
+    size_t Index;
+    TExposure* Exposure;
+  };
+  void AddRow(int Y);
+
+  TExposureAccumulator& FSums;
+  TReadAhead& FAhead;
+  std::vector<THeld> FHeld;
+  bool FStored = false;
+};

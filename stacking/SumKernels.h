@@ -1,0 +1,24 @@
+#pragma once
+// The conversions of one file's samples into the sums, row by row. Each
+// sum gets one IEEE addition of the exact sample, so every version of a
+// loop (plain, SSE2, AVX2) gives the same bytes.
+#include <cstdint>
+
+enum class TSumMode : uint8_t {
+  Add,   // sum += sample
+  Store, // sum = sample: the first file, into sums that are all zero
+};
+
+// Blue, green, red bytes of Count pixels into three rows of sums.
+void SumBgr(const uint8_t* Row, float* Red, float* Green, float* Blue, int Count, TSumMode Mode);
+// Count 16-bit samples into a row of sums.
+void SumPlane16(const uint16_t* Samples, float* Sums, int Count, TSumMode Mode);
+
+namespace detail {
+// The versions of SumBgr, so that each can be checked on any machine
+// that can run it; SumBgr takes the widest the machine has.
+enum class TSumPath : uint8_t { Plain, Sse2, Avx2 };
+bool CanSumAlong(TSumPath Path);
+void SumBgrAlong(TSumPath Path, const uint8_t* Row, float* Red, float* Green, float* Blue,
+                 int Count, TSumMode Mode);
+} // namespace detail
