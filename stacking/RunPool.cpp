@@ -84,12 +84,18 @@ void TRunPool::Work() {
 
 void RunParts(int Parts, const std::function<void(int Part)>& Part) {
   TRunPool* Pool = TRunPool::Current();
-  if (Parts <= 1 || !Pool || Pool->Workers() == 0) {
+  std::shared_ptr<TShare> Share;
+  try {
+    if (Parts > 1 && Pool && Pool->Workers() > 0)
+      Share = std::make_shared<TShare>(Parts);
+  } catch (const std::bad_alloc&) {
+    // The caller does every part.
+  }
+  if (!Share) {
     for (int Index = 0; Index < Parts; ++Index)
       Part(Index);
     return;
   }
-  const auto Share = std::make_shared<TShare>(Parts);
   for (int Index = 1; Index < Parts; ++Index) {
     try {
       Pool->Post([Share, &Part] { RunTaken(*Share, Part); }, true);

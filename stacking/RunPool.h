@@ -1,6 +1,7 @@
 #pragma once
 // The threads of one run: reading ahead, adding, the preview and the
 // export all run on them, so a run starts its threads once.
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <functional>
