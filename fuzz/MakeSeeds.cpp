@@ -3,6 +3,7 @@
 // tests make, settings files, log records and conversion texts.
 #include "DngMaker.h"
 #include "JpegMaker.h"
+#include "MetaMaker.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
 
@@ -47,6 +48,18 @@ std::string Jpeg(int Width, int Height, TJpegKind Kind, int Quality, bool Progre
   return EncodeJpeg(Picture, Options);
 }
 
+// A profile in two APP2 segments and an EXIF block with every field the
+// reader takes and some it drops.
+std::vector<std::pair<int, std::string>> MetaSegments() {
+  std::vector<std::pair<int, std::string>> Segments = IccSegments(TestProfile(70000, 1));
+  using F = TExifField;
+  Segments.push_back(ExifSegment({F::Text(271, "Make"), F::Short(274, 6), F::Text(33432, "C")},
+                                 {F::Text(36867, "2026:01:02 03:04:05"), F::Rational(33437, 28, 10),
+                                  F::Undefined(37500, "note")},
+                                 {F::Text(1, "N")}));
+  return Segments;
+}
+
 std::vector<std::pair<std::string, std::string>> JpegSeeds() {
   const std::string Baseline = Jpeg(16, 16, TJpegKind::Rgb, 90, false);
   return {{"rgb-baseline.jpg", Baseline},
@@ -56,7 +69,8 @@ std::vector<std::pair<std::string, std::string>> JpegSeeds() {
           {"grey.jpg", Jpeg(9, 7, TJpegKind::Grey, 75, false)},
           {"grey-progressive.jpg", Jpeg(9, 7, TJpegKind::Grey, 75, true)},
           {"cmyk.jpg", Jpeg(8, 8, TJpegKind::Cmyk, 80, false)},
-          {"truncated.jpg", Baseline.substr(0, Baseline.size() / 2)}};
+          {"truncated.jpg", Baseline.substr(0, Baseline.size() / 2)},
+          {"profile-exif.jpg", WithSegments(Baseline, MetaSegments())}};
 }
 
 TTiffPicture Tiff(uint32_t Width, uint32_t Height, uint16_t Bits, uint16_t Samples,
@@ -97,6 +111,8 @@ std::vector<std::pair<std::string, std::string>> TiffSeeds(const TTempDir& Scrat
   Pictures.emplace_back("rgb8.tif", P);
   P.Compression = 32773;
   Pictures.emplace_back("rgb8-packbits.tif", P);
+  P.IccProfile = TestProfile(3000, 2);
+  Pictures.emplace_back("rgb8-profile.tif", P);
   P = Tiff(9, 7, 8, 3, 2);
   P.Orientation = 3;
   Pictures.emplace_back("rgb8-orientation3.tif", P);

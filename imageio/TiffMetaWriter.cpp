@@ -43,6 +43,8 @@ uint64_t WriteExifDirectory(TIFF* Tif, const TPictureMeta& Meta) {
   errno = 0;
   if (!TIFFWriteCustomDirectory(Tif, &Offset))
     FailWrite();
+  // Making a directory does not free the one before: its values would leak.
+  TIFFFreeDirectory(Tif);
   if (TIFFCreateDirectory(Tif) != 0)
     FailTiff(MsgUnexpected);
   return Offset;
