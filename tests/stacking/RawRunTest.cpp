@@ -132,4 +132,15 @@ TEST_F(RawRun, CutShortFileEndsTheRunNamingIt) {
   ExpectNothingWritten();
 }
 
+// A raw file of another size is refused by its header, as a JPEG or TIFF
+// is: the message names it and its size.
+TEST_F(RawRun, OtherSizeEndsTheRunNamingIt) {
+  const std::string A = Dng("a.dng", 0.2, 0.4);
+  WriteDng(Dir.File("b.dng"), TDngPicture::Of(48, 32, FlatGrey(0.3)));
+  EXPECT_EQ(Run({A, Dir.File("b.dng")}),
+            "Falsche Bildgröße in '" + Dir.File("b.dng") +
+                "': 48 x 32 statt 64 x 32\r\nBearbeitung wird abgebrochen");
+  ExpectNothingWritten();
+}
+
 } // namespace
