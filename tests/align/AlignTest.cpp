@@ -98,10 +98,8 @@ TEST(HandheldShot, OnATripodIsLeftAsRead) {
   for (const bool Deep : {false, true}) {
     Aligner.SetReference(Picture(Scene, {}, Deep).View);
     for (const double Ev : {-2.0, 2.0}) {
+      const TPlacement Placement = Aligner.Estimate(Picture(Scene, {NoMove, Ev}, Deep).View);
       EXPECT_TRUE(Placement.Untouched) << Ev;
-      EXPECT_TRUE(Placement.Untouched)
-          << Ev << " " << Deep << " " << CornerDistance(Placement.Transform, NoMove, Width, Height)
-          << " ";
       EXPECT_EQ(Placement.Transform, IdentityTransform);
     }
   }
