@@ -24,6 +24,8 @@ constexpr int Half = 40;
 constexpr int Margin = 6;
 constexpr int Cells = 12;
 constexpr int Rounds = 2;
+// Pixels of root-mean-square distance a simpler model may lose to a richer.
+constexpr double SimplerSlack = 0.01;
 
 struct TFeatures {
   std::vector<cv::KeyPoint> Points; // in full-size pixels
@@ -243,10 +245,23 @@ TPlacement TAligner::Estimate(const TPictureView& Picture) {
     Model = Refined;
   }
 
+  // A simpler model that fits the windows about as well is believed: it
+  // does not bend the picture where no window was matched.
+  for (size_t Simpler = std::size(Models) - 1; Simpler > Model; --Simpler) {
+    TFit Try;
+    if (FitModel(Models[Simpler], From, To, 1.0, Try) && Try.Inliers >= Fine.Inliers &&
+        Residual(Try, From, To) <= Residual(Fine, From, To) + SimplerSlack) {
+      Fine = Try;
+      break;
+    }
+  }
   TPlacement Placement;
   Placement.Inliers = Fine.Inliers;
   Placement.Residual = Residual(Fine, From, To);
-  if (CornerMove(Fine.Transform, Size.width, Size.height) <= StillLimit)
+  // Left as read when neither the fit nor the windows themselves move by
+  // more than the limit.
+  if (CornerMove(Fine.Transform, Size.width, Size.height) <= StillLimit ||
+      Residual(TFit{cv::Matx33d::eye(), Fine.Inlier, Fine.Inliers}, From, To) <= StillLimit)
     return Placement;
   Placement.Untouched = false;
   const cv::Matx33d Normal = Fine.Transform * (1 / Fine.Transform(2, 2));

@@ -5,6 +5,7 @@
 #include "ExposureAccumulator.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
+#include "RunAlignment.h"
 #include "SafeSave.h"
 #include "SplitRows.h"
 #include "VekApp.h"
@@ -102,6 +103,7 @@ void ShowPreview(TRunHost& Host, TExposureAccumulator& Sums, TBitmap24& Work, in
 struct TProcessing {
   TExposureAccumulator& Sums;
   TReadAhead& Ahead;
+  TRunAlignment& Alignment;
   TBitmap24& Preview;
   int FilterIndex;
   int Threads;
@@ -124,6 +126,7 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
   });
   // The threads not busy reading share the addition and the preview.
   const int Parts = Run.Threads - Run.Ahead.Reading();
+  Host.Placed(Index, Run.Alignment.Place(Exposure, FileName, Parts));
   AddExposure(Sums, Exposure, Parts);
   ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts);
   Run.Ahead.Done(Index);
@@ -136,8 +139,9 @@ std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& F
   return Result;
 }
 
+// Crop: the part of the sums written.
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName,
-                 int Threads) {
+                 int Threads, const TCropRect& Crop) {
   TBusyCursor Busy(Host);
   const float Scale = Sums.ScaleFor(65535);
   // The sums are scaled straight into the writer's pieces: output planes
@@ -145,9 +149,11 @@ void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& 
   // touches. With more threads a band of tiles is scaled at once.
   TBandExport Band(Sums, Scale, Threads);
   SaveTiff16Replacing(
-      FileName, Host.Layout(), Host.Compression(), static_cast<uint32_t>(Sums.Width),
-      static_cast<uint32_t>(Sums.Height),
+      FileName, Host.Layout(), Host.Compression(), static_cast<uint32_t>(Crop.Width),
+      static_cast<uint32_t>(Crop.Height),
       [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
+        X0 += static_cast<uint32_t>(Crop.X);
+        Y0 += static_cast<uint32_t>(Crop.Y);
         if (Threads > 1)
           Band.Fill(X0, Y0, Cols, Rows, Tile, Stride);
         else
@@ -179,8 +185,9 @@ void RunStacking(TRunHost& Host) {
   const int Threads = Host.Threads();
   TReadAhead Ahead(ClassifiedFiles(Files), Threads, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
+  TRunAlignment Alignment(Host.Align());
   TBitmap24 Preview;
-  TProcessing Run{Sums, Ahead, Preview, FilterIndex, Threads};
+  TProcessing Run{Sums, Ahead, Alignment, Preview, FilterIndex, Threads};
   std::string Current;
   {
     TBusyCursor Busy(Host);
@@ -198,8 +205,10 @@ void RunStacking(TRunHost& Host) {
   // buffers are given back before the result is written.
   Ahead.Release();
   Preview.Clear();
+  const TCropRect Crop = Alignment.Finish(Sums.Width, Sums.Height);
   if (!Sums.Allocated)
     throw Exception("Keine der gewählten Dateien konnte gelesen werden");
+  Host.Cropped(Sums.Width, Sums.Height, Crop);
 
   const std::string Proposal = ChangeFileExt(Current, ".tif");
   const std::string Folder = ExtractFilePath(Proposal);
@@ -217,7 +226,7 @@ void RunStacking(TRunHost& Host) {
         Abort();
     }
     Host.RepaintPicture();
-    WriteResult(Host, Sums, Chosen, Threads);
+    WriteResult(Host, Sums, Chosen, Threads, Crop);
   }
   Host.SetInfo("READY");
 }

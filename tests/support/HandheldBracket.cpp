@@ -1,8 +1,11 @@
 #include "HandheldBracket.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <regex>
 
 namespace {
 
@@ -119,4 +122,47 @@ TJpegPicture THandheldScene::Jpeg(int Width, int Height, const TShot& Shot) cons
     Picture.At(X, Y)[C] = static_cast<uint8_t>(std::lround(255 * std::pow(V, 1 / 2.2)));
   });
   return Picture;
+}
+
+std::vector<std::string> WriteBracket(const std::string& Folder, const THandheldScene& Scene,
+                                      int Width, int Height, const std::vector<TShot>& Shots,
+                                      bool Jpeg) {
+  std::vector<std::string> Names;
+  for (size_t I = 0; I < Shots.size(); ++I) {
+    const std::string Name = Folder + "/shot" + std::to_string(I) + (Jpeg ? ".jpg" : ".tif");
+    if (Jpeg)
+      WriteJpeg(Name, Scene.Jpeg(Width, Height, Shots[I]), {92});
+    else
+      WriteTiff(Name, Scene.Tiff16(Width, Height, Shots[I]));
+    Names.push_back(Name);
+  }
+  return Names;
+}
+
+TReadReport ReadReport(const std::string& Json) {
+  TReadReport Report;
+  const std::regex Result(
+      R"re(\{"result": \{"width": (\d+), "height": (\d+), "crop": \[(\d+), (\d+), (\d+), (\d+)\]\},)re");
+  std::smatch Match;
+  EXPECT_TRUE(std::regex_search(Json, Match, Result)) << Json;
+  if (Match.empty())
+    return Report;
+  Report.Width = std::stoi(Match[1]);
+  Report.Height = std::stoi(Match[2]);
+  for (size_t I = 0; I < 4; ++I)
+    Report.Crop[I] = std::stoi(Match[I + 3]);
+  const std::string Number = R"(([-+0-9.eE]+))";
+  const std::string Row = "\\[" + Number + "," + Number + "," + Number + "\\]";
+  const std::regex File("\\{\"name\": \"([^\"]*)\", \"transform\": \\[" + Row + "," + Row + "," +
+                        Row + "\\], \"inliers\": (\\d+), \"residual_px\": " + Number + "\\}");
+  for (auto It = std::sregex_iterator(Json.begin(), Json.end(), File); It != std::sregex_iterator();
+       ++It) {
+    Report.Names.push_back((*It)[1]);
+    TMove Move{};
+    for (size_t K = 0; K < 9; ++K)
+      Move[K] = std::stod((*It)[K + 2]);
+    Report.Transforms.push_back(Move);
+    Report.Inliers.push_back(std::stoi((*It)[11]));
+  }
+  return Report;
 }

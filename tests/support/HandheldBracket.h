@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Row by row, it maps a shot's pixel coordinates (pixel centres at
 // integers) onto the first shot's.
@@ -50,3 +52,20 @@ private:
   uint32_t FSeed;
   double FTexture;
 };
+
+// A bracket written as files Name0, Name1, ... with the extension ".jpg"
+// (quality 92) or ".tif" (16-bit RGB): their full names in order.
+std::vector<std::string> WriteBracket(const std::string& Folder, const THandheldScene& Scene,
+                                      int Width, int Height, const std::vector<TShot>& Shots,
+                                      bool Jpeg);
+
+// What velmora-stack's --report says, read back from its JSON.
+struct TReadReport {
+  int Width = 0, Height = 0;
+  std::array<int, 4> Crop{}; // x, y, width, height
+  std::vector<std::string> Names;
+  std::vector<TMove> Transforms;
+  std::vector<int> Inliers;
+};
+// Fails the current test when Json does not have the report's shape.
+TReadReport ReadReport(const std::string& Json);
