@@ -55,8 +55,13 @@ TEST_P(AlignRun, PlacesEveryShotWithinAQuarterPixelAndKeepsTheCommonArea) {
   const std::string Output = Dir.File("out.tif");
   const std::string Report = Dir.File("r.json");
   const TStackRun Run =
-      Stack({"-a", "--report", Report, "-o", Output, Files[0], Files[1], Files[2]});
+      Stack({"-a", "-j", "3", "--report", Report, "-o", Output, Files[0], Files[1], Files[2]});
   ASSERT_EQ(Run.Status, 0) << Run.Err;
+  // The same bytes on one thread.
+  const TStackRun Alone =
+      Stack({"-a", "-j", "1", "-o", Dir.File("alone.tif"), Files[0], Files[1], Files[2]});
+  ASSERT_EQ(Alone.Status, 0) << Alone.Err;
+  EXPECT_TRUE(ReadBytes(Output) == ReadBytes(Dir.File("alone.tif")));
   const TReadReport Read = ReadReport(ReadBytes(Report));
   EXPECT_EQ(Read.Width, Width);
   EXPECT_EQ(Read.Height, Height);
