@@ -176,12 +176,12 @@ TAligner::TAligner(TSplit Split) : FState(std::make_unique<TState>()) {
 
 TAligner::~TAligner() = default;
 
-void TAligner::SetReference(const TPictureView& First) {
+void TAligner::SetReference(const TPictureSamples& First) {
   FState->Grey = MakeGreyProxy(First, FState->Split);
   FState->Features = FindFeatures(FState->Grey);
 }
 
-TPlacement TAligner::Estimate(const TPictureView& Picture) {
+TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
   const TState& First = *FState;
   if (First.Features.Points.size() < static_cast<size_t>(MinMatches[3]))
     throw EAlignRefused("zu wenig Struktur im ersten Bild");

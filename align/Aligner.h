@@ -17,10 +17,10 @@ public:
   TAligner& operator=(const TAligner&) = delete;
 
   // The picture every later one is aligned to.
-  void SetReference(const TPictureView& First);
+  void SetReference(const TPictureSamples& First);
   // Where Picture (of the first one's size) lies on the first one's grid.
   // Raises EAlignRefused when the data support no plausible transform.
-  TPlacement Estimate(const TPictureView& Picture);
+  TPlacement Estimate(const TPictureSamples& Picture);
 
   // Pixels a transform may move a point and still leave the picture as
   // read.

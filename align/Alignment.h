@@ -34,7 +34,7 @@ struct TCropRect {
 
 // A picture as the aligner reads it: rows of blue, green, red bytes, or
 // three planes of 16-bit samples (red, green, blue).
-struct TPictureView {
+struct TPictureSamples {
   int Width = 0;
   int Height = 0;
   const uint8_t* Bgr = nullptr;

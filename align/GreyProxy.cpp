@@ -38,7 +38,7 @@ uint16_t Grey16(int Red, int Green, int Blue) {
 
 } // namespace
 
-cv::Mat MakeGreyProxy(const TPictureView& Picture, const TSplit& Split) {
+cv::Mat MakeGreyProxy(const TPictureSamples& Picture, const TSplit& Split) {
   cv::Mat Grey(Picture.Height, Picture.Width, CV_16UC1);
   if (!Picture.Bgr)
     GammaTable();

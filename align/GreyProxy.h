@@ -10,4 +10,4 @@
 inline constexpr uint16_t Blocked = 0;
 inline constexpr uint16_t Clipped = 65535;
 
-cv::Mat MakeGreyProxy(const TPictureView& Picture, const TSplit& Split);
+cv::Mat MakeGreyProxy(const TPictureSamples& Picture, const TSplit& Split);

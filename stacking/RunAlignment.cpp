@@ -9,8 +9,8 @@
 
 namespace {
 
-TPictureView ViewOf(TExposure& Exposure) {
-  TPictureView View;
+TPictureSamples ViewOf(TExposure& Exposure) {
+  TPictureSamples View;
   View.Width = Exposure.Width();
   View.Height = Exposure.Height();
   if (Exposure.Kind() == TExposureKind::Jpeg) {
@@ -28,16 +28,17 @@ TPictureView ViewOf(TExposure& Exposure) {
 
 TRunAlignment::TRunAlignment(bool Enabled)
     : FSplit([this](int Count, const std::function<void(int, int, int)>& Body) {
-        SplitRows(Count, FParts, Body);
+        SplitRows(Count, FIdle(), Body);
       }) {
   if (Enabled)
     FAligner = std::make_unique<TAligner>(FSplit);
 }
 
-TPlacement TRunAlignment::Place(TExposure& Exposure, const std::string& FileName, int Parts) {
+TPlacement TRunAlignment::Place(TExposure& Exposure, const std::string& FileName,
+                                const TIdle& Idle) {
   if (!FAligner)
     return {};
-  FParts = Parts;
+  FIdle = Idle;
   if (FFirst) {
     FAligner->SetReference(ViewOf(Exposure));
     FFirst = false;

@@ -4,6 +4,7 @@
 #include "Aligner.h"
 #include "Exposure.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,9 +14,13 @@ public:
   // Disabled, every file is added as read and the result is not cut.
   explicit TRunAlignment(bool Enabled);
 
-  // Places the file just read, resampling it in place on Parts threads.
+  // How many threads are idle now: asked before each piece of work, so
+  // that cores a reader gives back join in at once.
+  using TIdle = std::function<int()>;
+
+  // Places the file just read, resampling it in place on the idle cores.
   // Raises, naming FileName and the reason, when it cannot be aligned.
-  TPlacement Place(TExposure& Exposure, const std::string& FileName, int Parts);
+  TPlacement Place(TExposure& Exposure, const std::string& FileName, const TIdle& Idle);
   // The part of the Width x Height result that every placed file covers;
   // what the alignment held is given back.
   TCropRect Finish(int Width, int Height);
@@ -24,8 +29,8 @@ private:
   void Resample(TExposure& Exposure, const TTransform& Transform);
 
   bool FFirst = true;
-  int FParts = 1;
-  // Shares work among FParts threads.
+  TIdle FIdle;
+  // Shares work among the threads FIdle gives.
   const TSplit FSplit;
   std::unique_ptr<TAligner> FAligner;
   std::vector<TTransform> FTransforms;

@@ -124,9 +124,10 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     CheckSize(Sums, FileName, Width, Height);
     Sums.Allocate(Width, Height);
   });
+  Host.Placed(Index, Run.Alignment.Place(Exposure, FileName,
+                                         [&] { return Run.Threads - Run.Ahead.Reading(); }));
   // The threads not busy reading share the addition and the preview.
   const int Parts = Run.Threads - Run.Ahead.Reading();
-  Host.Placed(Index, Run.Alignment.Place(Exposure, FileName, Parts));
   AddExposure(Sums, Exposure, Parts);
   ShowPreview(Host, Sums, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview, Parts);
   Run.Ahead.Done(Index);

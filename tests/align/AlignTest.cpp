@@ -18,7 +18,7 @@ constexpr int Height = 480;
 struct TShotPicture {
   std::vector<uint8_t> Bgr;
   std::vector<uint16_t> Planes[3];
-  TPictureView View;
+  TPictureSamples View;
 };
 
 TShotPicture Picture(const THandheldScene& Scene, const TShot& Shot, bool Deep) {
