@@ -32,8 +32,13 @@ struct TFeatures {
   cv::Mat Descriptors;
 };
 
+// How much the proxy features are found on is reduced.
+int FeatureFactor(cv::Size Size) {
+  return std::max(1, (std::max(Size.width, Size.height) + FeatureSide - 1) / FeatureSide);
+}
+
 TFeatures FindFeatures(const cv::Mat& Grey) {
-  const int Factor = std::max(1, (std::max(Grey.cols, Grey.rows) + FeatureSide - 1) / FeatureSide);
+  const int Factor = FeatureFactor(Grey.size());
   cv::Mat Small, Valid;
   const cv::Mat Usable = (Grey != Blocked) & (Grey != Clipped);
   if (Factor > 1) {
@@ -59,8 +64,8 @@ TFeatures FindFeatures(const cv::Mat& Grey) {
   return Result;
 }
 
-std::string Text(int Count) {
-  return std::to_string(Count);
+std::string TooFewMatches(size_t Count) {
+  return "zu wenige verlässliche Übereinstimmungen (" + std::to_string(Count) + ")";
 }
 
 } // namespace
@@ -192,16 +197,15 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
   const TPairs Pairs = Match(Features, First.Features);
   const cv::Size Size = Grey.size();
   // The coarse fit: the richest model the matches support.
-  const int Factor =
-      std::max(1, (std::max(Size.width, Size.height) + FeatureSide - 1) / FeatureSide);
+  const int Factor = FeatureFactor(Size);
   TFit Coarse;
   size_t Model = 0;
-  std::string Why = "zu wenige verlässliche Übereinstimmungen (" + Text(0) + ")";
+  std::string Why = TooFewMatches(Pairs.From.size());
   for (; Model < std::size(Models); ++Model) {
     if (!FitModel(Models[Model], Pairs.From, Pairs.To, 2.0 * Factor, Coarse))
       continue;
     if (Coarse.Inliers < MinMatches[Model]) {
-      Why = "zu wenige verlässliche Übereinstimmungen (" + Text(Coarse.Inliers) + ")";
+      Why = TooFewMatches(static_cast<size_t>(Coarse.Inliers));
       continue;
     }
     Why = Implausible(Coarse.Transform, Size.width, Size.height);
@@ -240,7 +244,7 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
              Implausible(Fine.Transform, Size.width, Size.height).empty()))
       ++Refined;
     if (Refined == std::size(Models))
-      throw EAlignRefused("Feinausrichtung nicht möglich (" + Text(static_cast<int>(From.size())) +
+      throw EAlignRefused("Feinausrichtung nicht möglich (" + std::to_string(From.size()) +
                           " Stellen)");
     Model = Refined;
   }
