@@ -5,11 +5,13 @@
 #include "RawExtensions.h"
 #include "StackingRun.h"
 #include "StartFolder.h"
+#include "VekApp.h"
 #include "VekExceptions.h"
 #include "VekPlatform.h"
 #include "VelmoraApplication.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -68,6 +71,10 @@ QFont LabelFont() {
   return Font;
 }
 
+// Room kept free between the status label and the check box, and right
+// of the check box.
+constexpr int AlignGap = 8;
+
 QString Caption() {
   return QGuiApplication::applicationDisplayName();
 }
@@ -112,6 +119,15 @@ TFormMain::TFormMain(TRunFunction Run, QWidget* Parent)
   Info->setPalette(Red);
   Info->setAutoFillBackground(false);
 
+  AlignBox = new QCheckBox("Align frames", Panel1);
+  AlignBox->setObjectName("AlignBox");
+  AlignBox->setFocusPolicy(Qt::TabFocus);
+  AlignBox->adjustSize();
+  // Only the user's click is remembered, not the state read at start.
+  connect(AlignBox, &QCheckBox::clicked, this,
+          [](bool Checked) { App->WriteIniInteger("Config", "Align", Checked ? 1 : 0); });
+  Panel1->installEventFilter(this);
+
   Picture = new TPictureView(this);
   Picture->setObjectName("Picture");
   Picture->SetPicture(QImage(":/splash.jpg"));
@@ -137,6 +153,25 @@ TFormMain::TFormMain(TRunFunction Run, QWidget* Parent)
 
 void TFormMain::FormCreate() {
   Info->setText(QString());
+}
+
+void TFormMain::showEvent(QShowEvent* Event) {
+  QWidget::showEvent(Event);
+  // The settings file is known once the window is shown; a window made
+  // without the framework (some tests) has none.
+  if (App)
+    AlignBox->setChecked(App->ReadIniInteger("Config", "Align", 0) == 1);
+}
+
+bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == Panel1 && Event->type() == QEvent::Resize)
+    AlignBox->move(Panel1->width() - AlignBox->width() - AlignGap,
+                   (Panel1->height() - AlignBox->height()) / 2);
+  return QWidget::eventFilter(Watched, Event);
+}
+
+bool TFormMain::Align() const {
+  return AlignBox->isChecked();
 }
 
 void TFormMain::Button1Click() {
@@ -201,6 +236,8 @@ void TFormMain::SetInfo(const std::string& Text) {
   const QRect Before = Info->geometry();
   Info->setText(QString::fromStdString(Text));
   Info->adjustSize();
+  // A long text stops short of the check box.
+  Info->resize(std::min(Info->width(), AlignBox->x() - AlignGap - Info->x()), Info->height());
   Panel1->repaint(Before.united(Info->geometry()));
 }
 

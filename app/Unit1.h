@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -36,16 +37,21 @@ public:
   int Cursor() override;
   void SetCursor(int Id) override;
   TSaveLayout Layout() override { return LayoutSetting(); }
+  bool Align() const override;
 
   QWidget* Panel1;
   QPushButton* Button1;
   QLabel* Info;
   TPictureView* Picture;
   QStatusBar* StatusBar1;
+  // At the panel's right end: every file aligned to the first when ticked.
+  QCheckBox* AlignBox;
 
 protected:
   void FormCreate();
   void Button1Click();
+  void showEvent(QShowEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
   TRunFunction FRun;

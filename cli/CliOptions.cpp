@@ -69,6 +69,14 @@ bool ParseCliOptions(const std::vector<std::string>& Args, TCliOptions& Options,
       Options.Quiet = true;
     } else if (Arg == "--float") {
       Options.Float = true;
+    } else if (Arg == "-a" || Arg == "--align") {
+      Options.Align = true;
+    } else if (TakeValue(Args, I, "", "--report", Value, Missing)) {
+      if (Missing || Value.empty()) {
+        Error = "option " + Arg + " needs a file name";
+        return false;
+      }
+      Options.Report = Value;
     } else if (TakeValue(Args, I, "-o", "--output", Value, Missing)) {
       if (Missing || Value.empty()) {
         Error = "option " + Arg + " needs a file name";
@@ -118,7 +126,7 @@ std::string CliUsage() {
   return CliVersion() + "\n" +
          "Usage: velmora-stack [-f|--force] [-c|--compression none|lzw|deflate]\n"
          "                     [-l|--layout tiles|strips] [--float] [-q|--quiet]\n"
-         "                     [-j|--threads N]\n"
+         "                     [-j|--threads N] [-a|--align] [--report FILE]\n"
          "                     -o OUTPUT INPUT INPUT...\n"
          "\n"
          "Adds two or more exposures of one scene (JPEG and TIFF files of one size, side by\n"
@@ -140,6 +148,13 @@ std::string CliUsage() {
          "  -q, --quiet           no progress lines\n"
          "  -j, --threads N       read N files at once (default: VELMORA_THREADS, else\n"
          "                        the number of cores); 1 reads each file at its turn\n"
+         "  -a, --align           align every input to the first before it is added\n"
+         "                        (hand-held brackets); the result keeps only the area\n"
+         "                        every input covers. An input that cannot be aligned\n"
+         "                        ends the run. Inputs that need no move are added as\n"
+         "                        read\n"
+         "      --report FILE     write a JSON report: the result's size, the rectangle\n"
+         "                        written and each input's transform onto the first\n"
          "  -h, --help            this text\n"
          "      --version         the program's name and version\n"
          "\n"

@@ -16,8 +16,14 @@ struct TCliOptions {
   TSaveLayout Layout = slTiles;
   // 32-bit float samples instead of 16-bit ones.
   bool Float = false;
+  // Every input after the first aligned to the first before it is added.
+  bool Align = false;
+  // Where the JSON report of the run goes; empty: none.
+  std::string Report;
   std::string Output;
   std::vector<std::string> Inputs;
+  // The inputs as given, for the report (Inputs are made absolute).
+  std::vector<std::string> GivenInputs;
 };
 
 // Reads the arguments after the program name. False for wrong usage, with

@@ -1,6 +1,7 @@
 #include "CliStack.h"
 
 #include "RunHost.h"
+#include "RunReport.h"
 #include "StackingRun.h"
 #include "VekApp.h"
 #include "VekExceptions.h"
@@ -64,9 +65,19 @@ public:
   TSaveLayout Layout() override { return FOptions.Layout; }
   bool FloatResult() const override { return FOptions.Float; }
   void Warn(const std::string& Text) override { std::cerr << "velmora-stack: " << Text << "\n"; }
+  bool Align() const override { return FOptions.Align; }
+  void Placed(size_t Index, const TPlacement& Placement) override {
+    FReport.Files.push_back({FOptions.GivenInputs.at(Index), Placement});
+  }
+  void Cropped(int Width, int Height, const TCropRect& Crop) override {
+    FReport.Width = Width;
+    FReport.Height = Height;
+    FReport.Crop = Crop;
+  }
 
   // The file the run is at: the input it reads or the output it writes.
   const std::string& Context() const { return FContext; }
+  const TRunReport& Report() const { return FReport; }
 
 private:
   const TCliOptions& FOptions;
@@ -74,6 +85,7 @@ private:
   const bool FProgress;
   std::string FContext;
   int FCursor = crDefault;
+  TRunReport FReport;
 };
 
 } // namespace
@@ -86,6 +98,8 @@ std::string StackToTiff(const TCliOptions& Options) {
     if (!Options.Force && Exists(Output))
       Abort();
     RunStacking(Host);
+    if (!Options.Report.empty())
+      WriteReport(Options.Report, Host.Report());
   } catch (const EAbort&) {
     throw Exception(FailureLine("", Exception(Refusal(Output))));
   } catch (const std::exception& Failure) {

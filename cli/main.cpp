@@ -33,7 +33,10 @@ int main(int argc, char** argv) {
     std::cout << CliVersion();
     return 0;
   }
+  Options.GivenInputs = Options.Inputs;
   Options.Output = Absolute(Options.Output);
+  if (!Options.Report.empty())
+    Options.Report = Absolute(Options.Report);
   for (std::string& Input : Options.Inputs)
     Input = Absolute(Input);
 

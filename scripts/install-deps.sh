@@ -8,6 +8,8 @@ packages=(
   g++ cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev zlib1g-dev libexif-dev
   libraw-dev liblcms2-dev
+  libopencv-core-dev libopencv-imgproc-dev libopencv-features2d-dev
+  libopencv-calib3d-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n
   xvfb xauth

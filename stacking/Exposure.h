@@ -42,6 +42,8 @@ public:
   const uint16_t* Green() const { return FGreen.get(); }
   const uint16_t* Blue() const { return FBlue.get(); }
   const TPictureMeta& Meta() const { return FMeta; }
+  // Plane 0 red, 1 green, 2 blue, for a stage that replaces its samples.
+  TPlane16& Plane(int Channel) { return Channel == 0 ? FRed : Channel == 1 ? FGreen : FBlue; }
 
 private:
   TExposureKind FKind = TExposureKind::Other;

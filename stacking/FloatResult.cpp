@@ -3,7 +3,7 @@
 #include "SafeSave.h"
 
 void SaveFloatResult(const TExposureAccumulator& Sums, const std::string& FileName,
-                     const TTiffResult& Result) {
+                     const TTiffResult& Result, const TCropRect& Crop) {
   // Sums of black pictures stay 0 rather than become NaN.
   const float Largest = Sums.Maximum > 0 ? Sums.Maximum : 1.0F;
   const int64_t Width = Sums.Width;
@@ -11,7 +11,7 @@ void SaveFloatResult(const TExposureAccumulator& Sums, const std::string& FileNa
       FileName, Result,
       [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, float* Piece, size_t Stride) {
         for (uint32_t R = 0; R < Rows; ++R) {
-          const int64_t First = (int64_t{Y0} + R) * Width + X0;
+          const int64_t First = (int64_t{Crop.Y} + Y0 + R) * Width + Crop.X + X0;
           float* Out = Piece + R * Stride;
           for (int64_t I = First; I < First + Cols; ++I) {
             *Out++ = Sums.RedSum[I] / Largest;

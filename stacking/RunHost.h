@@ -2,6 +2,7 @@
 // What the stacking run needs from its window: the dialogs, the message
 // boxes, the status label, the picture and the screen cursor. The main
 // window is one host, velmora-stack another, the tests a third.
+#include "Alignment.h"
 #include "AsSaveTiff16Unit.h"
 #include "Bitmap24.h"
 #include "RunThreads.h"
@@ -56,4 +57,13 @@ public:
   // A note that does not end the run, such as a later file's other colour
   // profile; the window has no place for it.
   virtual void Warn(const std::string& /*Text*/) {}
+  // True: every file after the first is aligned to the first before it
+  // is added, and the result is cut to the area all of them cover.
+  virtual bool Align() const { return false; }
+  // File Index (0-based, of the picked ones) is added, placed so onto the
+  // first file's grid; told for every file added.
+  virtual void Placed(size_t /*Index*/, const TPlacement& /*Placement*/) {}
+  // The sums are Width x Height; Crop of them is written. Told once the
+  // last file is added.
+  virtual void Cropped(int /*Width*/, int /*Height*/, const TCropRect& /*Crop*/) {}
 };

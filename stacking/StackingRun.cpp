@@ -8,6 +8,7 @@
 #include "RawRun.h"
 #include "ReadAhead.h"
 #include "ReadAheadPlan.h"
+#include "RunAlignment.h"
 #include "RunMeta.h"
 #include "RunPool.h"
 #include "SafeSave.h"
@@ -84,6 +85,7 @@ struct TProcessing {
   TExposureAccumulator& Sums;
   TReadAhead& Ahead;
   TPendingAdds& Pending;
+  TRunAlignment& Alignment;
   TBitmap24& Preview;
   TRunPool& Pool;
   int FilterIndex;
@@ -115,6 +117,9 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     Sums.Allocate(Width, Height);
   });
   Run.Meta.Add(Exposure.Meta(), FileName, Host);
+  Host.Placed(Index, Run.Alignment.Place(Exposure, FileName, [&] {
+    return Run.Pool.Threads() - Run.Ahead.Reading();
+  }));
   Run.Pending.Hold(Index, Exposure);
   // With no preview owed, a next file already read waits to be added
   // together with this one.
@@ -130,13 +135,14 @@ std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& F
   return Result;
 }
 
+// Crop: the part of the sums written.
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName,
-                 int Threads, const TPictureMeta& Meta) {
+                 int Threads, const TPictureMeta& Meta, const TCropRect& Crop) {
   TBusyCursor Busy(Host);
-  const TTiffResult Result{static_cast<uint32_t>(Sums.Width), static_cast<uint32_t>(Sums.Height),
+  const TTiffResult Result{static_cast<uint32_t>(Crop.Width), static_cast<uint32_t>(Crop.Height),
                            Host.Layout(), Host.Compression(), Meta};
   if (Host.FloatResult()) {
-    SaveFloatResult(Sums, FileName, Result);
+    SaveFloatResult(Sums, FileName, Result, Crop);
     return;
   }
   const float Scale = Sums.ScaleFor(65535);
@@ -147,6 +153,8 @@ void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& 
   SaveTiff16Replacing(
       FileName, Result,
       [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
+        X0 += static_cast<uint32_t>(Crop.X);
+        Y0 += static_cast<uint32_t>(Crop.Y);
         if (Threads > 1)
           Band.Fill(X0, Y0, Cols, Rows, Tile, Stride);
         else
@@ -182,9 +190,10 @@ void RunStacking(TRunHost& Host) {
   TReadAhead Ahead(ClassifiedFiles(Files), Pool, TExposureAccumulator::MaxPixels(),
                    AvailableMemory());
   TPendingAdds Pending(Sums, Ahead);
+  TRunAlignment Alignment(Host.Align());
   TBitmap24 Preview;
   TRunMeta Meta;
-  TProcessing Run{Sums, Ahead, Pending, Preview, Pool, FilterIndex, Meta, Raw};
+  TProcessing Run{Sums, Ahead, Pending, Alignment, Preview, Pool, FilterIndex, Meta, Raw};
   std::string Current;
   {
     TBusyCursor Busy(Host);
@@ -207,8 +216,10 @@ void RunStacking(TRunHost& Host) {
   // buffers are given back before the result is written.
   Ahead.Release();
   Preview.Clear();
+  const TCropRect Crop = Alignment.Finish(Sums.Width, Sums.Height);
   if (!Sums.Allocated)
     throw Exception("Keine der gewählten Dateien konnte gelesen werden");
+  Host.Cropped(Sums.Width, Sums.Height, Crop);
 
   const std::string Proposal = ChangeFileExt(Current, ".tif");
   const std::string Folder = ExtractFilePath(Proposal);
@@ -226,7 +237,7 @@ void RunStacking(TRunHost& Host) {
         Abort();
     }
     Host.RepaintPicture();
-    WriteResult(Host, Sums, Chosen, Pool.Threads(), Meta.First());
+    WriteResult(Host, Sums, Chosen, Pool.Threads(), Meta.First(), Crop);
   }
   Host.SetInfo("READY");
 }

@@ -1,0 +1,92 @@
+#include "RunAlignment.h"
+
+#include "CommonArea.h"
+#include "Resample.h"
+#include "SplitRows.h"
+#include "VekExceptions.h"
+
+#include <utility>
+
+namespace {
+
+TPictureSamples ViewOf(TExposure& Exposure) {
+  TPictureSamples View;
+  View.Width = Exposure.Width();
+  View.Height = Exposure.Height();
+  if (Exposure.Kind() == TExposureKind::Jpeg) {
+    View.Bgr = Exposure.Bitmap().Row(0);
+    View.Stride = Exposure.Bitmap().Stride();
+  } else {
+    View.Planes[0] = Exposure.Red();
+    View.Planes[1] = Exposure.Green();
+    View.Planes[2] = Exposure.Blue();
+  }
+  return View;
+}
+
+} // namespace
+
+TRunAlignment::TRunAlignment(bool Enabled)
+    : FSplit([this](int Count, const std::function<void(int, int, int)>& Body) {
+        SplitRows(Count, FIdle(), Body);
+      }) {
+  if (Enabled)
+    FAligner = std::make_unique<TAligner>(FSplit);
+}
+
+TPlacement TRunAlignment::Place(TExposure& Exposure, const std::string& FileName,
+                                const TIdle& Idle) {
+  if (!FAligner)
+    return {};
+  FIdle = Idle;
+  if (FFirst) {
+    FAligner->SetReference(ViewOf(Exposure));
+    FFirst = false;
+    return {};
+  }
+  TPlacement Placement;
+  try {
+    Placement = FAligner->Estimate(ViewOf(Exposure));
+  } catch (const EAlignRefused& Refused) {
+    throw Exception("Datei '" + FileName + "' lässt sich nicht ausrichten: " + Refused.what() +
+                    "\r\nBearbeitung wird abgebrochen");
+  }
+  if (!Placement.Untouched) {
+    Resample(Exposure, Placement.Transform);
+    FTransforms.push_back(Placement.Transform);
+  }
+  return Placement;
+}
+
+void TRunAlignment::Resample(TExposure& Exposure, const TTransform& Transform) {
+  const int Width = Exposure.Width();
+  const int Height = Exposure.Height();
+  if (Exposure.Kind() == TExposureKind::Jpeg) {
+    TBitmap24& Read = Exposure.Bitmap();
+    FBitmap.SetSize(Width, Height);
+    ResampleBgr(Transform, Width, Height, Read.Row(0), Read.Stride(), FBitmap.Row(0),
+                FBitmap.Stride(), FSplit);
+    std::swap(Read, FBitmap);
+    return;
+  }
+  for (int Channel = 0; Channel < 3; ++Channel) {
+    TPlane16& Own = FPlanes[Channel];
+    if (!Own)
+      Own = AllocPlane16(Width, Height);
+    TPlane16& Read = Exposure.Plane(Channel);
+    ResamplePlane16(Transform, Width, Height, Read.get(), Own.get(), FSplit);
+    std::swap(Read, Own);
+  }
+}
+
+TCropRect TRunAlignment::Finish(int Width, int Height) {
+  FAligner.reset();
+  FBitmap.Clear();
+  for (TPlane16& Plane : FPlanes)
+    Plane.reset();
+  if (FTransforms.empty())
+    return {0, 0, Width, Height};
+  std::vector<TTransform> Covered{IdentityTransform};
+  Covered.insert(Covered.end(), FTransforms.begin(), FTransforms.end());
+  return CommonArea(Width, Height, Covered);
+}
