@@ -133,8 +133,10 @@ std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& F
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName,
                  int Threads, const TPictureMeta& Meta) {
   TBusyCursor Busy(Host);
-  const TTiffResult Result{static_cast<uint32_t>(Sums.Width), static_cast<uint32_t>(Sums.Height),
-                           Host.Layout(), Host.Compression(), Meta};
+  TTiffResult Result{static_cast<uint32_t>(Sums.Width), static_cast<uint32_t>(Sums.Height),
+                     Host.Layout(), Host.Compression(), Meta};
+  // The pieces are compressed on the run's threads, a band at a time.
+  Result.Threads = {Threads, RunParts};
   if (Host.FloatResult()) {
     SaveFloatResult(Sums, FileName, Result);
     return;
