@@ -29,6 +29,8 @@ tmsize_t ReadMemory(thandle_t Handle, void* Data, tmsize_t Size) {
   TMemoryFile& File = FileOf(Handle);
   const uint64_t Left = File.Bytes.size() - std::min<uint64_t>(File.Position, File.Bytes.size());
   const uint64_t Count = std::min<uint64_t>(Left, static_cast<uint64_t>(Size));
+  if (Count == 0)
+    return 0;
   std::memcpy(Data, File.Bytes.data() + File.Position, Count);
   File.Position += Count;
   return static_cast<tmsize_t>(Count);
