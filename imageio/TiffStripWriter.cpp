@@ -1,7 +1,6 @@
 #include "TiffStripWriter.h"
 
-#include "TiffWriterFile.h"
-#include "VekMemory.h"
+#include "TiffPieceSink.h"
 
 #include <algorithm>
 
@@ -26,21 +25,19 @@ void WriteStrips(int Fd, const std::string& FileName, const TTiffResult& Result,
   const uint32_t Height = Result.Height;
   const uint32_t Rows = StripRows(Width, Height, 3 * sizeof(TSample));
   const TSampleKind Kind = sizeof(TSample) == 4 ? TSampleKind::Float32 : TSampleKind::Uint16;
-  const TTiffHandle Handle = CreateTiffResult(Fd, FileName, Result, Kind, [&](TIFF* Tif) {
-    TIFFSetField(Tif, TIFFTAG_ROWSPERSTRIP, Rows);
-  });
+  const auto SetLayout = [Rows](TIFF* Tif) { TIFFSetField(Tif, TIFFTAG_ROWSPERSTRIP, Rows); };
+  const TTiffHandle Handle = CreateTiffResult(Fd, FileName, Result, Kind, SetLayout);
   TIFF* Tif = Handle.get();
   const int64_t RowSamples = int64_t{Width} * 3;
-  const std::unique_ptr<TSample[]> Strip = AllocArray<TSample>(RowSamples * Rows);
-  uint32_t Number = 0;
+  TPieceSink<TSample> Sink(Tif, Result, Kind, SetLayout, false, RowSamples * Rows);
   // 64 bits: the start after the last strip may pass 2^32.
   for (uint64_t Y0 = 0; Y0 < Height; Y0 += Rows) {
     const uint32_t Count = static_cast<uint32_t>(std::min<uint64_t>(Rows, Height - Y0));
-    Source(0, static_cast<uint32_t>(Y0), Width, Count, Strip.get(),
+    Source(0, static_cast<uint32_t>(Y0), Width, Count, Sink.Next(),
            static_cast<size_t>(RowSamples));
-    const tmsize_t Bytes = RowSamples * Count * static_cast<tmsize_t>(sizeof(TSample));
-    WriteOrFail([&] { return TIFFWriteEncodedStrip(Tif, Number++, Strip.get(), Bytes); });
+    Sink.Put(RowSamples * Count * static_cast<tmsize_t>(sizeof(TSample)));
   }
+  Sink.Finish();
   FinishTiff(Tif);
 }
 

@@ -24,6 +24,18 @@ using TPieceSource = std::function<void(uint32_t X0, uint32_t Y0, uint32_t Cols,
 using TTileSource = TPieceSource<uint16_t>;
 using TFloatSource = TPieceSource<float>;
 
+// Calls Part(0) .. Part(Parts - 1), possibly at once on several threads,
+// and returns when all are done.
+using TPartRunner = std::function<void(int Parts, const std::function<void(int Part)>& Part)>;
+
+// Threads that compress the pieces: with more than one and a runner, a
+// band of pieces is compressed Threads parts at once and written in order.
+// The file is the same bytes either way.
+struct TCompressThreads {
+  int Count = 1;
+  TPartRunner Run;
+};
+
 // What is written: the picture's size, its layout and compression, and
 // what travels with it. Without a profile and fields the file holds the
 // picture fields alone.
@@ -33,13 +45,15 @@ struct TTiffResult {
   TSaveLayout Layout = slTiles;
   TTiffCompression Compression = tcNone;
   TPictureMeta Meta;
+  TCompressThreads Threads = {};
 };
 
 // Write the result into Fd, a new empty file open for reading and
 // writing; the descriptor stays the caller's. FileName names the file in
 // the messages: "Unable to create output TIFF file '…'", "Out of memory" or
 // "Unexpected error", raised as an Exception with the system's cause where
-// it gave one (Exception::Cause). 16-bit samples are written as given;
+// it gave one (Exception::Cause). Source is called on the caller's thread,
+// piece by piece in the file's order. 16-bit samples are written as given;
 // float samples with the floating-point predictor when compressed.
 void WriteTiff16(int Fd, const std::string& FileName, const TTiffResult& Result,
                  const TTileSource& Source);

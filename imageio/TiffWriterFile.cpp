@@ -31,15 +31,8 @@ TTiffHandle OpenDuplicate(int Fd, const std::string& FileName) {
 
 } // namespace
 
-TTiffHandle CreateTiffResult(int Fd, const std::string& FileName, const TTiffResult& Result,
-                             TSampleKind Kind, const std::function<void(TIFF*)>& SetLayout) {
-  if (Result.Width == 0 || Result.Height == 0)
-    FailTiff(MsgUnexpected);
-  TTiffHandle Handle = OpenDuplicate(Fd, FileName);
-  TIFF* Tif = Handle.get();
-  // The EXIF directory goes first: making it replaces the directory being
-  // set up.
-  const uint64_t ExifOffset = WriteExifDirectory(Tif, Result.Meta);
+void SetPictureFields(TIFF* Tif, const TTiffResult& Result, TSampleKind Kind,
+                      const std::function<void(TIFF*)>& SetLayout) {
   const uint16_t Compression = CompressionCode(Result.Compression);
   TIFFSetField(Tif, TIFFTAG_IMAGEWIDTH, Result.Width);
   TIFFSetField(Tif, TIFFTAG_IMAGELENGTH, Result.Height);
@@ -54,6 +47,18 @@ TTiffHandle CreateTiffResult(int Fd, const std::string& FileName, const TTiffRes
     if (Compression != COMPRESSION_NONE)
       TIFFSetField(Tif, TIFFTAG_PREDICTOR, PREDICTOR_FLOATINGPOINT);
   }
+}
+
+TTiffHandle CreateTiffResult(int Fd, const std::string& FileName, const TTiffResult& Result,
+                             TSampleKind Kind, const std::function<void(TIFF*)>& SetLayout) {
+  if (Result.Width == 0 || Result.Height == 0)
+    FailTiff(MsgUnexpected);
+  TTiffHandle Handle = OpenDuplicate(Fd, FileName);
+  TIFF* Tif = Handle.get();
+  // The EXIF directory goes first: making it replaces the directory being
+  // set up.
+  const uint64_t ExifOffset = WriteExifDirectory(Tif, Result.Meta);
+  SetPictureFields(Tif, Result, Kind, SetLayout);
   SetMetaFields(Tif, Result.Meta, ExifOffset);
   return Handle;
 }

@@ -14,6 +14,12 @@ namespace detail {
 // predictor.
 enum class TSampleKind : uint8_t { Uint16, Float32 };
 
+// Sets the size, layout (SetLayout), colour, sample and compression
+// fields of a Result.Width x Result.Height RGB picture: all that decides
+// how a piece is compressed.
+void SetPictureFields(TIFF* Tif, const TTiffResult& Result, TSampleKind Kind,
+                      const std::function<void(TIFF*)>& SetLayout);
+
 // Opens Fd for a Result.Width x Result.Height RGB picture. SetLayout sets
 // the tile or strip fields, which follow the size; the colour, sample and
 // compression fields come after them, then what travels with the picture.

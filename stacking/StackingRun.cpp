@@ -139,8 +139,10 @@ std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& F
 void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& FileName,
                  int Threads, const TPictureMeta& Meta, const TCropRect& Crop) {
   TBusyCursor Busy(Host);
-  const TTiffResult Result{static_cast<uint32_t>(Crop.Width), static_cast<uint32_t>(Crop.Height),
-                           Host.Layout(), Host.Compression(), Meta};
+  TTiffResult Result{static_cast<uint32_t>(Crop.Width), static_cast<uint32_t>(Crop.Height),
+                     Host.Layout(), Host.Compression(), Meta};
+  // The pieces are compressed on the run's threads, a band at a time.
+  Result.Threads = {Threads, RunParts};
   if (Host.FloatResult()) {
     SaveFloatResult(Sums, FileName, Result, Crop);
     return;

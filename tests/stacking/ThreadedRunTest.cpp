@@ -106,6 +106,8 @@ protected:
     std::filesystem::remove(Dir.File("VadevEzuzeva.ini"));
     std::filesystem::remove(Dir.File(Output));
     TThreadedHost Host(Threads, Picture);
+    Host.SaveCompression = Compression;
+    Host.Float = Float;
     Host.OpenAnswers.push_back({true, Files, 2});
     Host.SaveAnswer = Dir.File(Output);
     TOutcome Outcome;
@@ -128,6 +130,10 @@ protected:
 
   // The same run with 2 and 4 threads as with 1, in every respect but the
   // name of the result.
+  // How the runs save their results.
+  TTiffCompression Compression = tcNone;
+  bool Float = false;
+
   void ExpectSameForEveryThreadCount(const std::vector<std::string>& Files, const TOutcome& One,
                                      const std::string& Output = "serial.tif") {
     for (int Threads : {2, 4}) {
@@ -283,7 +289,7 @@ TEST_F(ThreadedRun, SkippedAndChangedFilesAreTakenAsAtTheirTurn) {
 
 TEST_F(ThreadedRun, AResultOfSeveralBandsOfTilesIsTheSameBytes) {
   // 600 x 300 pixels: two bands of three tiles, the last ones cut short,
-  // scaled band by band by several threads.
+  // scaled band by band and compressed by several threads.
   std::vector<std::string> Files;
   for (int I = 0; I < 3; ++I) {
     TJpegPicture Picture = TJpegPicture::Solid(600, 300, TJpegKind::Rgb, {0, 0, 0});
@@ -294,10 +300,18 @@ TEST_F(ThreadedRun, AResultOfSeveralBandsOfTilesIsTheSameBytes) {
     Files.push_back(Dir.File(std::to_string(I) + "wide.jpg"));
     WriteJpeg(Files.back(), Picture, {90});
   }
-  const TOutcome One = Stack(Files, 1, "wide.tif");
-  ASSERT_EQ(One.Failure, "none");
-  ASSERT_GT(One.Result.size(), size_t{600} * 300 * 6);
-  ExpectSameForEveryThreadCount(Files, One, "wide.tif");
+  for (auto [Compressed, AsFloat] :
+       {std::pair{tcNone, false}, std::pair{tcLZW, false}, std::pair{tcDeflate, true}}) {
+    SCOPED_TRACE("compression " + std::to_string(Compressed) + (AsFloat ? ", float" : ""));
+    Compression = Compressed;
+    Float = AsFloat;
+    const TOutcome One = Stack(Files, 1, "wide.tif");
+    ASSERT_EQ(One.Failure, "none");
+    if (Compressed == tcNone) {
+      ASSERT_GT(One.Result.size(), size_t{600} * 300 * 6);
+    }
+    ExpectSameForEveryThreadCount(Files, One, "wide.tif");
+  }
 }
 
 } // namespace
