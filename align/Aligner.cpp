@@ -15,6 +15,9 @@ namespace {
 // Features are found on a proxy no larger than this on its longer side.
 constexpr int FeatureSide = 1600;
 constexpr int Features = 3000;
+// Frames of one bracket differ in scale by a percent or two at most: a
+// short pyramid finds the same features at a third of the cost.
+constexpr int FeatureLevels = 3;
 // Matches a model needs before it is believed, richest model first.
 constexpr int MinMatches[] = {24, 18, 14, 10};
 // Windows a refined model needs, richest model first.
@@ -57,7 +60,8 @@ TFeatures FindFeatures(const cv::Mat& Grey) {
   Small.convertTo(Even, CV_8U, 1 / 257.0);
   cv::equalizeHist(Even, Even);
   TFeatures Result;
-  cv::ORB::create(Features)->detectAndCompute(Even, Valid, Result.Points, Result.Descriptors);
+  cv::ORB::create(Features, 1.2F, FeatureLevels)
+      ->detectAndCompute(Even, Valid, Result.Points, Result.Descriptors);
   for (cv::KeyPoint& Point : Result.Points)
     Point.pt =
         (Point.pt + cv::Point2f(0.5F, 0.5F)) * static_cast<float>(Factor) - cv::Point2f(0.5F, 0.5F);
@@ -82,12 +86,22 @@ struct TPairs {
   std::vector<cv::Point2f> From, To;
 };
 
-TPairs Match(const TFeatures& Picture, const TFeatures& First) {
+// Each feature's match is found on its own, so the features are shared
+// among the threads and the pairs kept in the features' order.
+TPairs Match(const TFeatures& Picture, const TFeatures& First, const TSplit& Split) {
   TPairs Pairs;
   if (Picture.Descriptors.empty() || First.Descriptors.rows < 2)
     return Pairs;
-  std::vector<std::vector<cv::DMatch>> Found;
-  cv::BFMatcher(cv::NORM_HAMMING).knnMatch(Picture.Descriptors, First.Descriptors, Found, 2);
+  std::vector<std::vector<cv::DMatch>> Found(static_cast<size_t>(Picture.Descriptors.rows));
+  Split(Picture.Descriptors.rows, [&](int, int Begin, int End) {
+    std::vector<std::vector<cv::DMatch>> Part;
+    cv::BFMatcher(cv::NORM_HAMMING)
+        .knnMatch(Picture.Descriptors.rowRange(Begin, End), First.Descriptors, Part, 2);
+    for (auto& Best : Part)
+      for (cv::DMatch& One : Best)
+        One.queryIdx += Begin;
+    std::move(Part.begin(), Part.end(), Found.begin() + Begin);
+  });
   for (const auto& Best : Found)
     if (Best.size() == 2 && Best[0].distance < 0.8F * Best[1].distance) {
       Pairs.From.push_back(Picture.Points[static_cast<size_t>(Best[0].queryIdx)].pt);
@@ -194,7 +208,7 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
   const TFeatures Features = FindFeatures(Grey);
   if (Features.Points.size() < static_cast<size_t>(MinMatches[3]))
     throw EAlignRefused("zu wenig Struktur im Bild");
-  const TPairs Pairs = Match(Features, First.Features);
+  const TPairs Pairs = Match(Features, First.Features, First.Split);
   const cv::Size Size = Grey.size();
   // The coarse fit: the richest model the matches support.
   const int Factor = FeatureFactor(Size);

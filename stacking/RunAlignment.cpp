@@ -5,6 +5,7 @@
 #include "SplitRows.h"
 #include "VekExceptions.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -24,21 +25,23 @@ TPictureSamples ViewOf(TExposure& Exposure) {
   return View;
 }
 
+// Parts a piece of work is cut into: enough for workers that become free
+// midway to share it evenly.
+constexpr int SharedParts = 64;
+
 } // namespace
 
 TRunAlignment::TRunAlignment(bool Enabled)
-    : FSplit([this](int Count, const std::function<void(int, int, int)>& Body) {
-        SplitRows(Count, FIdle(), Body);
+    : FSplit([](int Count, const std::function<void(int, int, int)>& Body) {
+        SplitRows(Count, std::min(Count, SharedParts), Body);
       }) {
   if (Enabled)
     FAligner = std::make_unique<TAligner>(FSplit);
 }
 
-TPlacement TRunAlignment::Place(TExposure& Exposure, const std::string& FileName,
-                                const TIdle& Idle) {
+TPlacement TRunAlignment::Place(TExposure& Exposure, const std::string& FileName) {
   if (!FAligner)
     return {};
-  FIdle = Idle;
   if (FFirst) {
     FAligner->SetReference(ViewOf(Exposure));
     FFirst = false;
