@@ -72,21 +72,21 @@ void TRunAlignment::Resample(TExposure& Exposure, const TTransform& Transform) {
     std::swap(Read, FBitmap);
     return;
   }
+  // One spare plane serves all three: the plane a channel was read into
+  // is free once that channel is resampled, and takes the next one.
   for (int Channel = 0; Channel < 3; ++Channel) {
-    TPlane16& Own = FPlanes[Channel];
-    if (!Own)
-      Own = AllocPlane16(Width, Height);
+    if (!FPlane)
+      FPlane = AllocPlane16(Width, Height);
     TPlane16& Read = Exposure.Plane(Channel);
-    ResamplePlane16(Transform, Width, Height, Read.get(), Own.get(), FSplit);
-    std::swap(Read, Own);
+    ResamplePlane16(Transform, Width, Height, Read.get(), FPlane.get(), FSplit);
+    std::swap(Read, FPlane);
   }
 }
 
 TCropRect TRunAlignment::Finish(int Width, int Height) {
   FAligner.reset();
   FBitmap.Clear();
-  for (TPlane16& Plane : FPlanes)
-    Plane.reset();
+  FPlane.reset();
   if (FTransforms.empty())
     return {0, 0, Width, Height};
   std::vector<TTransform> Covered{IdentityTransform};

@@ -31,7 +31,7 @@ private:
   std::unique_ptr<TAligner> FAligner;
   std::vector<TTransform> FTransforms;
   // The buffers the resampled picture is written to; they then change
-  // places with the file's own, which serve the next one.
+  // places with the file's own, which serve the next channel or file.
   TBitmap24 FBitmap;
-  TPlane16 FPlanes[3];
+  TPlane16 FPlane;
 };
