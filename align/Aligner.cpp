@@ -40,17 +40,34 @@ int FeatureFactor(cv::Size Size) {
   return std::max(1, (std::max(Size.width, Size.height) + FeatureSide - 1) / FeatureSide);
 }
 
-TFeatures FindFeatures(const cv::Mat& Grey) {
+// 255 where a Factor x Factor block of Grey holds no blocked or clipped
+// pixel, 0 elsewhere; Small blocks across and down.
+cv::Mat UsableBlocks(const cv::Mat& Grey, int Factor, cv::Size Small, const TSplit& Split) {
+  cv::Mat Valid(Small, CV_8U);
+  Split(Small.height, [&](int, int First, int Last) {
+    for (int Y = First; Y < Last; ++Y) {
+      uint8_t* Out = Valid.ptr<uint8_t>(Y);
+      std::fill(Out, Out + Small.width, uint8_t{255});
+      for (int Row = Y * Factor; Row < (Y + 1) * Factor; ++Row) {
+        const uint16_t* In = Grey.ptr<uint16_t>(Row);
+        for (int X = 0; X < Small.width * Factor; ++X)
+          if (In[X] == Blocked || In[X] == Clipped)
+            Out[X / Factor] = 0;
+      }
+    }
+  });
+  return Valid;
+}
+
+TFeatures FindFeatures(const cv::Mat& Grey, const TSplit& Split) {
   const int Factor = FeatureFactor(Grey.size());
   cv::Mat Small, Valid;
-  const cv::Mat Usable = (Grey != Blocked) & (Grey != Clipped);
   if (Factor > 1) {
     cv::resize(Grey, Small, cv::Size(Grey.cols / Factor, Grey.rows / Factor), 0, 0, cv::INTER_AREA);
-    cv::resize(Usable, Valid, Small.size(), 0, 0, cv::INTER_AREA);
-    Valid = Valid == 255;
+    Valid = UsableBlocks(Grey, Factor, Small.size(), Split);
   } else {
     Small = Grey;
-    Valid = Usable;
+    Valid = (Grey != Blocked) & (Grey != Clipped);
   }
   // Features near a clipped or blocked area would describe its edge,
   // which moves with the exposure.
@@ -197,7 +214,7 @@ TAligner::~TAligner() = default;
 
 void TAligner::SetReference(const TPictureSamples& First) {
   FState->Grey = MakeGreyProxy(First, FState->Split);
-  FState->Features = FindFeatures(FState->Grey);
+  FState->Features = FindFeatures(FState->Grey, FState->Split);
 }
 
 TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
@@ -205,7 +222,7 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
   if (First.Features.Points.size() < static_cast<size_t>(MinMatches[3]))
     throw EAlignRefused("zu wenig Struktur im ersten Bild");
   const cv::Mat Grey = MakeGreyProxy(Picture, First.Split);
-  const TFeatures Features = FindFeatures(Grey);
+  const TFeatures Features = FindFeatures(Grey, First.Split);
   if (Features.Points.size() < static_cast<size_t>(MinMatches[3]))
     throw EAlignRefused("zu wenig Struktur im Bild");
   const TPairs Pairs = Match(Features, First.Features, First.Split);
