@@ -93,7 +93,10 @@ std::string TooFewMatches(size_t Count) {
 
 struct TAligner::TState {
   TSplit Split;
-  cv::Mat Grey;
+  // The first picture's size, and its grey windows the others are
+  // matched to: all the fine fit needs of it.
+  cv::Size Size;
+  std::vector<cv::Mat> Windows;
   TFeatures Features;
 };
 
@@ -148,12 +151,17 @@ cv::Mat Usable(const cv::Mat& Window) {
   return Result;
 }
 
-// Where the window of the first picture centred at Centre lies in Grey,
-// found to a fraction of a pixel; false when it cannot be told.
-bool MatchWindow(const cv::Mat& First, const cv::Mat& Grey, const cv::Matx33d& ToPicture,
+cv::Rect WindowAt(cv::Point Centre) {
+  return {Centre.x - Half, Centre.y - Half, 2 * Half, 2 * Half};
+}
+
+// Where Model, the window of the first picture centred at Centre, lies in
+// Grey, found to a fraction of a pixel; false when it cannot be told.
+bool MatchWindow(const cv::Mat& Model, const cv::Mat& Grey, const cv::Matx33d& ToPicture,
                  cv::Point Centre, cv::Point2f& Found) {
-  const cv::Rect Window(Centre.x - Half, Centre.y - Half, 2 * Half, 2 * Half);
-  const cv::Mat Model = First(Window);
+  if (Model.empty())
+    return false;
+  const cv::Rect Window = WindowAt(Centre);
   // The window's place in the picture, its edge included.
   const cv::Rect Reach(Window.x - Margin, Window.y - Margin, Window.width + 2 * Margin,
                        Window.height + 2 * Margin);
@@ -213,8 +221,16 @@ TAligner::TAligner(TSplit Split) : FState(std::make_unique<TState>()) {
 TAligner::~TAligner() = default;
 
 void TAligner::SetReference(const TPictureSamples& First) {
-  FState->Grey = MakeGreyProxy(First, FState->Split);
-  FState->Features = FindFeatures(FState->Grey, FState->Split);
+  const cv::Mat Grey = MakeGreyProxy(First, FState->Split);
+  FState->Features = FindFeatures(Grey, FState->Split);
+  FState->Size = Grey.size();
+  FState->Windows.clear();
+  // A picture too small for a window has none to match.
+  const cv::Rect Whole(cv::Point(0, 0), Grey.size());
+  for (const cv::Point Centre : WindowCentres(Grey.size())) {
+    const cv::Rect Window = WindowAt(Centre);
+    FState->Windows.push_back((Window & Whole) == Window ? Grey(Window).clone() : cv::Mat());
+  }
 }
 
 TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
@@ -248,7 +264,7 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
 
   // The fine fit: windows of the first picture found in this one where
   // the current fit puts them, the fit made again from where they lie.
-  const std::vector<cv::Point> Centres = WindowCentres(Size);
+  const std::vector<cv::Point> Centres = WindowCentres(First.Size);
   TFit Fine = Coarse;
   std::vector<cv::Point2f> From, To;
   for (int Round = 0; Round < Rounds; ++Round) {
@@ -258,8 +274,8 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
     First.Split(static_cast<int>(Centres.size()), [&](int, int Begin, int End) {
       for (int I = Begin; I < End; ++I)
         Ok[static_cast<size_t>(I)] =
-            MatchWindow(First.Grey, Grey, ToPicture, Centres[static_cast<size_t>(I)],
-                        Found[static_cast<size_t>(I)]);
+            MatchWindow(First.Windows[static_cast<size_t>(I)], Grey, ToPicture,
+                        Centres[static_cast<size_t>(I)], Found[static_cast<size_t>(I)]);
     });
     From.clear();
     To.clear();
