@@ -43,6 +43,7 @@ int FeatureFactor(cv::Size Size) {
 // 255 where a Factor x Factor block of Grey holds no blocked or clipped
 // pixel, 0 elsewhere; Small blocks across and down.
 cv::Mat UsableBlocks(const cv::Mat& Grey, int Factor, cv::Size Small, const TSplit& Split) {
+  static_assert(Blocked == 0 && Clipped == 65535);
   cv::Mat Valid(Small, CV_8U);
   Split(Small.height, [&](int, int First, int Last) {
     for (int Y = First; Y < Last; ++Y) {
@@ -50,9 +51,14 @@ cv::Mat UsableBlocks(const cv::Mat& Grey, int Factor, cv::Size Small, const TSpl
       std::fill(Out, Out + Small.width, uint8_t{255});
       for (int Row = Y * Factor; Row < (Y + 1) * Factor; ++Row) {
         const uint16_t* In = Grey.ptr<uint16_t>(Row);
-        for (int X = 0; X < Small.width * Factor; ++X)
-          if (In[X] == Blocked || In[X] == Clipped)
-            Out[X / Factor] = 0;
+        for (int X = 0; X < Small.width; ++X, In += Factor) {
+          // Blocked (0) and Clipped (65535) are the two values that one
+          // less wraps to 65534 or more.
+          bool Unusable = Out[X] == 0;
+          for (int K = 0; K < Factor; ++K)
+            Unusable |= static_cast<uint16_t>(In[K] - 1) >= Clipped - 1;
+          Out[X] = Unusable ? 0 : 255;
+        }
       }
     }
   });
