@@ -120,6 +120,8 @@ TPairs Match(const TFeatures& Picture, const TFeatures& First, const TSplit& Spl
     return Pairs;
   std::vector<std::vector<cv::DMatch>> Found(static_cast<size_t>(Picture.Descriptors.rows));
   Split(Picture.Descriptors.rows, [&](int, int Begin, int End) {
+    if (Begin == End)
+      return;
     std::vector<std::vector<cv::DMatch>> Part;
     cv::BFMatcher(cv::NORM_HAMMING)
         .knnMatch(Picture.Descriptors.rowRange(Begin, End), First.Descriptors, Part, 2);
