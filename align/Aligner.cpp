@@ -16,7 +16,7 @@ namespace {
 constexpr int FeatureSide = 1600;
 constexpr int Features = 3000;
 // Frames of one bracket differ in scale by a percent or two at most: a
-// short pyramid finds the same features at a third of the cost.
+// short pyramid serves them, at a fraction of a full one's cost.
 constexpr int FeatureLevels = 3;
 // Matches a model needs before it is believed, richest model first.
 constexpr int MinMatches[] = {24, 18, 14, 10};
