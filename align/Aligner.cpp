@@ -15,6 +15,9 @@ namespace {
 // Features are found on a proxy no larger than this on its longer side.
 constexpr int FeatureSide = 1600;
 constexpr int Features = 3000;
+// Frames of one bracket differ in scale by a percent or two at most: a
+// short pyramid serves them, at a fraction of a full one's cost.
+constexpr int FeatureLevels = 3;
 // Matches a model needs before it is believed, richest model first.
 constexpr int MinMatches[] = {24, 18, 14, 10};
 // Windows a refined model needs, richest model first.
@@ -37,17 +40,40 @@ int FeatureFactor(cv::Size Size) {
   return std::max(1, (std::max(Size.width, Size.height) + FeatureSide - 1) / FeatureSide);
 }
 
-TFeatures FindFeatures(const cv::Mat& Grey) {
+// 255 where a Factor x Factor block of Grey holds no blocked or clipped
+// pixel, 0 elsewhere; Small blocks across and down.
+cv::Mat UsableBlocks(const cv::Mat& Grey, int Factor, cv::Size Small, const TSplit& Split) {
+  static_assert(Blocked == 0 && Clipped == 65535);
+  cv::Mat Valid(Small, CV_8U);
+  Split(Small.height, [&](int, int First, int Last) {
+    for (int Y = First; Y < Last; ++Y) {
+      uint8_t* Out = Valid.ptr<uint8_t>(Y);
+      std::fill(Out, Out + Small.width, uint8_t{255});
+      for (int Row = Y * Factor; Row < (Y + 1) * Factor; ++Row) {
+        const uint16_t* In = Grey.ptr<uint16_t>(Row);
+        for (int X = 0; X < Small.width; ++X, In += Factor) {
+          // Blocked (0) and Clipped (65535) are the two values that one
+          // less wraps to 65534 or more.
+          bool Unusable = Out[X] == 0;
+          for (int K = 0; K < Factor; ++K)
+            Unusable |= static_cast<uint16_t>(In[K] - 1) >= Clipped - 1;
+          Out[X] = Unusable ? 0 : 255;
+        }
+      }
+    }
+  });
+  return Valid;
+}
+
+TFeatures FindFeatures(const cv::Mat& Grey, const TSplit& Split) {
   const int Factor = FeatureFactor(Grey.size());
   cv::Mat Small, Valid;
-  const cv::Mat Usable = (Grey != Blocked) & (Grey != Clipped);
   if (Factor > 1) {
     cv::resize(Grey, Small, cv::Size(Grey.cols / Factor, Grey.rows / Factor), 0, 0, cv::INTER_AREA);
-    cv::resize(Usable, Valid, Small.size(), 0, 0, cv::INTER_AREA);
-    Valid = Valid == 255;
+    Valid = UsableBlocks(Grey, Factor, Small.size(), Split);
   } else {
     Small = Grey;
-    Valid = Usable;
+    Valid = (Grey != Blocked) & (Grey != Clipped);
   }
   // Features near a clipped or blocked area would describe its edge,
   // which moves with the exposure.
@@ -57,7 +83,8 @@ TFeatures FindFeatures(const cv::Mat& Grey) {
   Small.convertTo(Even, CV_8U, 1 / 257.0);
   cv::equalizeHist(Even, Even);
   TFeatures Result;
-  cv::ORB::create(Features)->detectAndCompute(Even, Valid, Result.Points, Result.Descriptors);
+  cv::ORB::create(Features, 1.2F, FeatureLevels)
+      ->detectAndCompute(Even, Valid, Result.Points, Result.Descriptors);
   for (cv::KeyPoint& Point : Result.Points)
     Point.pt =
         (Point.pt + cv::Point2f(0.5F, 0.5F)) * static_cast<float>(Factor) - cv::Point2f(0.5F, 0.5F);
@@ -72,7 +99,10 @@ std::string TooFewMatches(size_t Count) {
 
 struct TAligner::TState {
   TSplit Split;
-  cv::Mat Grey;
+  // The first picture's size, and its grey windows the others are
+  // matched to: all the fine fit needs of it.
+  cv::Size Size;
+  std::vector<cv::Mat> Windows;
   TFeatures Features;
 };
 
@@ -82,12 +112,24 @@ struct TPairs {
   std::vector<cv::Point2f> From, To;
 };
 
-TPairs Match(const TFeatures& Picture, const TFeatures& First) {
+// Each feature's match is found on its own, so the features are shared
+// among the threads and the pairs kept in the features' order.
+TPairs Match(const TFeatures& Picture, const TFeatures& First, const TSplit& Split) {
   TPairs Pairs;
   if (Picture.Descriptors.empty() || First.Descriptors.rows < 2)
     return Pairs;
-  std::vector<std::vector<cv::DMatch>> Found;
-  cv::BFMatcher(cv::NORM_HAMMING).knnMatch(Picture.Descriptors, First.Descriptors, Found, 2);
+  std::vector<std::vector<cv::DMatch>> Found(static_cast<size_t>(Picture.Descriptors.rows));
+  Split(Picture.Descriptors.rows, [&](int, int Begin, int End) {
+    if (Begin == End)
+      return;
+    std::vector<std::vector<cv::DMatch>> Part;
+    cv::BFMatcher(cv::NORM_HAMMING)
+        .knnMatch(Picture.Descriptors.rowRange(Begin, End), First.Descriptors, Part, 2);
+    for (auto& Best : Part)
+      for (cv::DMatch& One : Best)
+        One.queryIdx += Begin;
+    std::move(Part.begin(), Part.end(), Found.begin() + Begin);
+  });
   for (const auto& Best : Found)
     if (Best.size() == 2 && Best[0].distance < 0.8F * Best[1].distance) {
       Pairs.From.push_back(Picture.Points[static_cast<size_t>(Best[0].queryIdx)].pt);
@@ -117,12 +159,17 @@ cv::Mat Usable(const cv::Mat& Window) {
   return Result;
 }
 
-// Where the window of the first picture centred at Centre lies in Grey,
-// found to a fraction of a pixel; false when it cannot be told.
-bool MatchWindow(const cv::Mat& First, const cv::Mat& Grey, const cv::Matx33d& ToPicture,
+cv::Rect WindowAt(cv::Point Centre) {
+  return {Centre.x - Half, Centre.y - Half, 2 * Half, 2 * Half};
+}
+
+// Where Model, the window of the first picture centred at Centre, lies in
+// Grey, found to a fraction of a pixel; false when it cannot be told.
+bool MatchWindow(const cv::Mat& Model, const cv::Mat& Grey, const cv::Matx33d& ToPicture,
                  cv::Point Centre, cv::Point2f& Found) {
-  const cv::Rect Window(Centre.x - Half, Centre.y - Half, 2 * Half, 2 * Half);
-  const cv::Mat Model = First(Window);
+  if (Model.empty())
+    return false;
+  const cv::Rect Window = WindowAt(Centre);
   // The window's place in the picture, its edge included.
   const cv::Rect Reach(Window.x - Margin, Window.y - Margin, Window.width + 2 * Margin,
                        Window.height + 2 * Margin);
@@ -182,8 +229,16 @@ TAligner::TAligner(TSplit Split) : FState(std::make_unique<TState>()) {
 TAligner::~TAligner() = default;
 
 void TAligner::SetReference(const TPictureSamples& First) {
-  FState->Grey = MakeGreyProxy(First, FState->Split);
-  FState->Features = FindFeatures(FState->Grey);
+  const cv::Mat Grey = MakeGreyProxy(First, FState->Split);
+  FState->Features = FindFeatures(Grey, FState->Split);
+  FState->Size = Grey.size();
+  FState->Windows.clear();
+  // A picture too small for a window has none to match.
+  const cv::Rect Whole(cv::Point(0, 0), Grey.size());
+  for (const cv::Point Centre : WindowCentres(Grey.size())) {
+    const cv::Rect Window = WindowAt(Centre);
+    FState->Windows.push_back((Window & Whole) == Window ? Grey(Window).clone() : cv::Mat());
+  }
 }
 
 TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
@@ -191,10 +246,10 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
   if (First.Features.Points.size() < static_cast<size_t>(MinMatches[3]))
     throw EAlignRefused("zu wenig Struktur im ersten Bild");
   const cv::Mat Grey = MakeGreyProxy(Picture, First.Split);
-  const TFeatures Features = FindFeatures(Grey);
+  const TFeatures Features = FindFeatures(Grey, First.Split);
   if (Features.Points.size() < static_cast<size_t>(MinMatches[3]))
     throw EAlignRefused("zu wenig Struktur im Bild");
-  const TPairs Pairs = Match(Features, First.Features);
+  const TPairs Pairs = Match(Features, First.Features, First.Split);
   const cv::Size Size = Grey.size();
   // The coarse fit: the richest model the matches support.
   const int Factor = FeatureFactor(Size);
@@ -217,7 +272,7 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
 
   // The fine fit: windows of the first picture found in this one where
   // the current fit puts them, the fit made again from where they lie.
-  const std::vector<cv::Point> Centres = WindowCentres(Size);
+  const std::vector<cv::Point> Centres = WindowCentres(First.Size);
   TFit Fine = Coarse;
   std::vector<cv::Point2f> From, To;
   for (int Round = 0; Round < Rounds; ++Round) {
@@ -227,8 +282,8 @@ TPlacement TAligner::Estimate(const TPictureSamples& Picture) {
     First.Split(static_cast<int>(Centres.size()), [&](int, int Begin, int End) {
       for (int I = Begin; I < End; ++I)
         Ok[static_cast<size_t>(I)] =
-            MatchWindow(First.Grey, Grey, ToPicture, Centres[static_cast<size_t>(I)],
-                        Found[static_cast<size_t>(I)]);
+            MatchWindow(First.Windows[static_cast<size_t>(I)], Grey, ToPicture,
+                        Centres[static_cast<size_t>(I)], Found[static_cast<size_t>(I)]);
     });
     From.clear();
     To.clear();

@@ -28,7 +28,7 @@ struct TOffset {
   }
   float At(const cv::Mat& Image, int X, int Y) const {
     const float* Top = Image.ptr<float>(Y + Y0) + X + X0;
-    const float* Bottom = Top + Image.step1();
+    const float* Bottom = Image.ptr<float>(Y + Y0 + 1) + X + X0;
     return W00 * Top[0] + W01 * Top[1] + W10 * Bottom[0] + W11 * Bottom[1];
   }
 };

@@ -5,6 +5,7 @@
 #include "SplitRows.h"
 #include "VekExceptions.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -24,21 +25,23 @@ TPictureSamples ViewOf(TExposure& Exposure) {
   return View;
 }
 
+// Parts a piece of work is cut into: enough for workers that become free
+// midway to share it evenly.
+constexpr int SharedParts = 64;
+
 } // namespace
 
 TRunAlignment::TRunAlignment(bool Enabled)
-    : FSplit([this](int Count, const std::function<void(int, int, int)>& Body) {
-        SplitRows(Count, FIdle(), Body);
+    : FSplit([](int Count, const std::function<void(int, int, int)>& Body) {
+        SplitRows(Count, std::min(Count, SharedParts), Body);
       }) {
   if (Enabled)
     FAligner = std::make_unique<TAligner>(FSplit);
 }
 
-TPlacement TRunAlignment::Place(TExposure& Exposure, const std::string& FileName,
-                                const TIdle& Idle) {
+TPlacement TRunAlignment::Place(TExposure& Exposure, const std::string& FileName) {
   if (!FAligner)
     return {};
-  FIdle = Idle;
   if (FFirst) {
     FAligner->SetReference(ViewOf(Exposure));
     FFirst = false;
@@ -69,21 +72,21 @@ void TRunAlignment::Resample(TExposure& Exposure, const TTransform& Transform) {
     std::swap(Read, FBitmap);
     return;
   }
+  // One spare plane serves all three: the plane a channel was read into
+  // is free once that channel is resampled, and takes the next one.
   for (int Channel = 0; Channel < 3; ++Channel) {
-    TPlane16& Own = FPlanes[Channel];
-    if (!Own)
-      Own = AllocPlane16(Width, Height);
+    if (!FPlane)
+      FPlane = AllocPlane16(Width, Height);
     TPlane16& Read = Exposure.Plane(Channel);
-    ResamplePlane16(Transform, Width, Height, Read.get(), Own.get(), FSplit);
-    std::swap(Read, Own);
+    ResamplePlane16(Transform, Width, Height, Read.get(), FPlane.get(), FSplit);
+    std::swap(Read, FPlane);
   }
 }
 
 TCropRect TRunAlignment::Finish(int Width, int Height) {
   FAligner.reset();
   FBitmap.Clear();
-  for (TPlane16& Plane : FPlanes)
-    Plane.reset();
+  FPlane.reset();
   if (FTransforms.empty())
     return {0, 0, Width, Height};
   std::vector<TTransform> Covered{IdentityTransform};

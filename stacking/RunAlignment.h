@@ -4,7 +4,6 @@
 #include "Aligner.h"
 #include "Exposure.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,13 +13,10 @@ public:
   // Disabled, every file is added as read and the result is not cut.
   explicit TRunAlignment(bool Enabled);
 
-  // How many threads are idle now: asked before each piece of work, so
-  // that cores a reader gives back join in at once.
-  using TIdle = std::function<int()>;
-
-  // Places the file just read, resampling it in place on the idle cores.
-  // Raises, naming FileName and the reason, when it cannot be aligned.
-  TPlacement Place(TExposure& Exposure, const std::string& FileName, const TIdle& Idle);
+  // Places the file just read, resampling it in place on the run's
+  // threads. Raises, naming FileName and the reason, when it cannot be
+  // aligned.
+  TPlacement Place(TExposure& Exposure, const std::string& FileName);
   // The part of the Width x Height result that every placed file covers;
   // what the alignment held is given back.
   TCropRect Finish(int Width, int Height);
@@ -29,13 +25,13 @@ private:
   void Resample(TExposure& Exposure, const TTransform& Transform);
 
   bool FFirst = true;
-  TIdle FIdle;
-  // Shares work among the threads FIdle gives.
+  // Shares work in small parts that idle workers claim one by one, so that
+  // a core a reader gives back joins in at once.
   const TSplit FSplit;
   std::unique_ptr<TAligner> FAligner;
   std::vector<TTransform> FTransforms;
   // The buffers the resampled picture is written to; they then change
-  // places with the file's own, which serve the next one.
+  // places with the file's own, which serve the next channel or file.
   TBitmap24 FBitmap;
-  TPlane16 FPlanes[3];
+  TPlane16 FPlane;
 };

@@ -117,9 +117,7 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
     Sums.Allocate(Width, Height);
   });
   Run.Meta.Add(Exposure.Meta(), FileName, Host);
-  Host.Placed(Index, Run.Alignment.Place(Exposure, FileName, [&] {
-    return Run.Pool.Threads() - Run.Ahead.Reading();
-  }));
+  Host.Placed(Index, Run.Alignment.Place(Exposure, FileName));
   Run.Pending.Hold(Index, Exposure);
   // With no preview owed, a next file already read waits to be added
   // together with this one.

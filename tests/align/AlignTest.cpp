@@ -129,17 +129,43 @@ TEST(CommonArea, IsWhatEveryShiftedShotCovers) {
 
 TEST(Resample, MovesByWholePixelsExactlyAndAlikeOnAnyThreads) {
   const THandheldScene Scene(3);
-  const TShotPicture Shot = Picture(Scene, {}, true);
   // Onto the first grid, the shot moved 7 right and 4 down: pixel (x, y)
   // of the result is the shot's (x - 7, y - 4).
   const TMove Move = HandheldMove(Width, Height, 0, 7, 4);
+  const std::array<std::array<int, 2>, 3> Places{{{7, 4}, {300, 200}, {Width - 1, Height - 1}}};
+  const TShotPicture Deep = Picture(Scene, {}, true);
   std::vector<uint16_t> One(size_t{Width} * Height), Three(One.size());
-  ResamplePlane16(Move, Width, Height, Shot.Planes[1].data(), One.data(), Threads(1));
-  ResamplePlane16(Move, Width, Height, Shot.Planes[1].data(), Three.data(), Threads(3));
+  ResamplePlane16(Move, Width, Height, Deep.Planes[1].data(), One.data(), Threads(1));
+  ResamplePlane16(Move, Width, Height, Deep.Planes[1].data(), Three.data(), Threads(3));
   EXPECT_EQ(One, Three);
-  for (const auto& [X, Y] : {std::array<int, 2>{7, 4}, {300, 200}, {Width - 1, Height - 1}})
+  for (const auto& [X, Y] : Places)
     EXPECT_EQ(One[size_t(Y) * Width + size_t(X)],
-              Shot.Planes[1][size_t(Y - 4) * Width + size_t(X - 7)]);
+              Deep.Planes[1][size_t(Y - 4) * Width + size_t(X - 7)]);
+  const TShotPicture Jpeg = Picture(Scene, {}, false);
+  std::vector<uint8_t> OneBgr(Jpeg.Bgr.size()), ThreeBgr(Jpeg.Bgr.size());
+  ResampleBgr(Move, Width, Height, Jpeg.Bgr.data(), Width * 3, OneBgr.data(), Width * 3,
+              Threads(1));
+  ResampleBgr(Move, Width, Height, Jpeg.Bgr.data(), Width * 3, ThreeBgr.data(), Width * 3,
+              Threads(3));
+  EXPECT_EQ(OneBgr, ThreeBgr);
+  for (const auto& [X, Y] : Places)
+    for (size_t C = 0; C < 3; ++C)
+      EXPECT_EQ(OneBgr[(size_t(Y) * Width + size_t(X)) * 3 + C],
+                Jpeg.Bgr[(size_t(Y - 4) * Width + size_t(X - 7)) * 3 + C]);
+}
+
+TEST(Resample, PutsAHalfPixelMoveOfARampHalfway) {
+  // Each channel rises by 2, 4 and 6 a column; moved half a pixel right,
+  // a column lies halfway between the shot's column and the one before.
+  std::vector<uint8_t> Ramp(size_t{Width} * Height * 3);
+  for (size_t I = 0; I < Ramp.size(); ++I)
+    Ramp[I] = static_cast<uint8_t>(std::min<size_t>((I / 3) % Width, 40) * (2 + 2 * (I % 3)));
+  std::vector<uint8_t> Out(Ramp.size());
+  ResampleBgr(HandheldMove(Width, Height, 0, 0.5, 0), Width, Height, Ramp.data(), Width * 3,
+              Out.data(), Width * 3, Threads(2));
+  for (size_t X = 2; X < 39; ++X)
+    for (size_t C = 0; C < 3; ++C)
+      EXPECT_EQ(Out[(size_t{100} * Width + X) * 3 + C], (2 * X - 1) * (1 + C)) << X << " " << C;
 }
 
 TEST(Resample, KeepsRingingWithinTheSampleRange) {

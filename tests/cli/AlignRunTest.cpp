@@ -1,6 +1,6 @@
 // velmora-stack --align on synthetic hand-held brackets with known moves.
+#include "ChildProcess.h"
 #include "HandheldBracket.h"
-#include "StackProgram.h"
 #include "TempDir.h"
 #include "TiffProbe.h"
 
@@ -36,11 +36,14 @@ bool CoversRect(const std::vector<TMove>& Moves, double X0, double Y0, double X1
   return true;
 }
 
+// velmora-stack with Args, run to its end; Output holds its stderr.
+TChildResult StackIn(const TTempDir& Dir, const std::vector<std::string>& Args) {
+  return TChildProgram(StackProgramCommand(Args), {}, Dir.File("stderr")).Wait();
+}
+
 class AlignRun : public ::testing::TestWithParam<bool> {
 protected:
-  TStackRun Stack(const std::vector<std::string>& Args) {
-    return RunStackProgram(Args, Dir.Path().string());
-  }
+  TChildResult Stack(const std::vector<std::string>& Args) { return StackIn(Dir, Args); }
   TTempDir Dir;
 };
 
@@ -54,13 +57,13 @@ TEST_P(AlignRun, PlacesEveryShotWithinAQuarterPixelAndKeepsTheCommonArea) {
       WriteBracket(Dir.Path().string(), THandheldScene(1), Width, Height, Shots, Jpeg);
   const std::string Output = Dir.File("out.tif");
   const std::string Report = Dir.File("r.json");
-  const TStackRun Run =
+  const TChildResult Run =
       Stack({"-a", "-j", "3", "--report", Report, "-o", Output, Files[0], Files[1], Files[2]});
-  ASSERT_EQ(Run.Status, 0) << Run.Err;
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Output;
   // The same bytes on one thread.
-  const TStackRun Alone =
+  const TChildResult Alone =
       Stack({"-a", "-j", "1", "-o", Dir.File("alone.tif"), Files[0], Files[1], Files[2]});
-  ASSERT_EQ(Alone.Status, 0) << Alone.Err;
+  ASSERT_EQ(Alone.ExitCode, 0) << Alone.Output;
   EXPECT_TRUE(ReadBytes(Output) == ReadBytes(Dir.File("alone.tif")));
   const TReadReport Read = ReadReport(ReadBytes(Report));
   EXPECT_EQ(Read.Width, Width);
@@ -90,12 +93,12 @@ TEST_P(AlignRun, LeavesATripodBracketByteForByte) {
   const std::vector<TShot> Shots{{NoMove, 0}, {NoMove, -2}, {NoMove, 2}};
   const auto Files =
       WriteBracket(Dir.Path().string(), THandheldScene(2), Width, Height, Shots, GetParam());
-  const TStackRun Plain = Stack({"--report", Dir.File("plain.json"), "-o", Dir.File("plain.tif"),
-                                 Files[0], Files[1], Files[2]});
-  const TStackRun Aligned = Stack({"-a", "--report", Dir.File("aligned.json"), "-o",
-                                   Dir.File("aligned.tif"), Files[0], Files[1], Files[2]});
-  ASSERT_EQ(Plain.Status, 0) << Plain.Err;
-  ASSERT_EQ(Aligned.Status, 0) << Aligned.Err;
+  const TChildResult Plain = Stack({"--report", Dir.File("plain.json"), "-o", Dir.File("plain.tif"),
+                                    Files[0], Files[1], Files[2]});
+  const TChildResult Aligned = Stack({"-a", "--report", Dir.File("aligned.json"), "-o",
+                                      Dir.File("aligned.tif"), Files[0], Files[1], Files[2]});
+  ASSERT_EQ(Plain.ExitCode, 0) << Plain.Output;
+  ASSERT_EQ(Aligned.ExitCode, 0) << Aligned.Output;
   EXPECT_TRUE(ReadBytes(Dir.File("plain.tif")) == ReadBytes(Dir.File("aligned.tif")));
   for (const std::string Report : {"plain.json", "aligned.json"}) {
     const TReadReport Read = ReadReport(ReadBytes(Dir.File(Report)));
@@ -124,12 +127,11 @@ TEST_P(Unalignable, EndsTheRunNamingTheFileAndWritesNothing) {
   const std::string Stranger = Dir.File("stranger.tif");
   WriteTiff(Stranger,
             THandheldScene(GetParam().Seed, GetParam().Texture).Tiff16(Width, Height, {}));
-  const TStackRun Run = RunStackProgram(
-      {"-a", "--report", Dir.File("r.json"), "-o", Dir.File("out.tif"), Files[0], Stranger},
-      Dir.Path().string());
-  EXPECT_EQ(Run.Status, 1);
-  EXPECT_NE(Run.Err.find("'" + Stranger + "'"), std::string::npos) << Run.Err;
-  EXPECT_NE(Run.Err.find("ausrichten"), std::string::npos) << Run.Err;
+  const TChildResult Run = StackIn(
+      Dir, {"-a", "--report", Dir.File("r.json"), "-o", Dir.File("out.tif"), Files[0], Stranger});
+  EXPECT_EQ(Run.ExitCode, 1);
+  EXPECT_NE(Run.Output.find("'" + Stranger + "'"), std::string::npos) << Run.Output;
+  EXPECT_NE(Run.Output.find("ausrichten"), std::string::npos) << Run.Output;
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out.tif")));
   EXPECT_FALSE(std::filesystem::exists(Dir.File("r.json")));
 }

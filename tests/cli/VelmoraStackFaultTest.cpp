@@ -26,11 +26,9 @@ protected:
   }
 
   std::vector<std::string> Command(const std::vector<std::string>& Args) const {
-    const char* Program = std::getenv("VELMORA_STACK");
-    EXPECT_NE(Program, nullptr) << "VELMORA_STACK names the program under test";
-    std::vector<std::string> Command = {Program ? Program : "velmora-stack"};
-    Command.insert(Command.end(), Args.begin(), Args.end());
-    return Command;
+    EXPECT_NE(std::getenv("VELMORA_STACK"), nullptr)
+        << "VELMORA_STACK names the program under test";
+    return StackProgramCommand(Args);
   }
 
   // An exposure with texture in every row, so that compressed output still

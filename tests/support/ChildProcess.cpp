@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
@@ -112,6 +113,13 @@ void LimitAddressSpaceTo(uint64_t Extra) {
   const rlimit Value{Limit, Limit};
   if (setrlimit(RLIMIT_AS, &Value) != 0)
     throw std::runtime_error("setrlimit(RLIMIT_AS) failed");
+}
+
+std::vector<std::string> StackProgramCommand(const std::vector<std::string>& Args) {
+  const char* Program = std::getenv("VELMORA_STACK");
+  std::vector<std::string> Command{Program ? Program : "velmora-stack"};
+  Command.insert(Command.end(), Args.begin(), Args.end());
+  return Command;
 }
 
 TChildProgram::TChildProgram(const std::vector<std::string>& Args, const TChildLimits& Limits,

@@ -62,6 +62,10 @@ private:
   std::optional<TChildResult> FResult;
 };
 
+// velmora-stack's command line with Args: the program the environment
+// variable VELMORA_STACK names (which the test set-up gives).
+std::vector<std::string> StackProgramCommand(const std::vector<std::string>& Args);
+
 // A program started with Args (Args[0] is its path) as a user starts it
 // from a terminal: stdin and stdout on /dev/null, stderr on a new
 // terminal. Output holds the terminal's text (line ends as CR LF); nothing
