@@ -49,9 +49,12 @@ void ReadExifBlock(const uint8_t* Data, size_t Size, TPictureMeta& Meta) {
   const std::unique_ptr<ExifData, TExifDataFree> Exif(exif_data_new());
   if (!Exif || Size > UINT32_MAX)
     return;
-  // Read as it is: no tag added, none dropped, the maker note left alone.
-  exif_data_unset_option(Exif.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-  exif_data_unset_option(Exif.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
+  // Read as it is: every load option exif_data_new sets (dropping unknown
+  // tags, adding and correcting tags to the standard) off, so no tag is
+  // added and none dropped; the maker note left alone.
+  for (int Option = EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS;
+       Option < EXIF_DATA_OPTION_DONT_CHANGE_MAKER_NOTE; Option <<= 1)
+    exif_data_unset_option(Exif.get(), static_cast<ExifDataOption>(Option));
   exif_data_set_option(Exif.get(), EXIF_DATA_OPTION_DONT_CHANGE_MAKER_NOTE);
   exif_data_load_data(Exif.get(), Data, static_cast<unsigned>(Size));
   const ExifByteOrder Order = exif_data_get_byte_order(Exif.get());
