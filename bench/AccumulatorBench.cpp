@@ -88,12 +88,14 @@ void AddPlanes16(benchmark::State& State) {
   Report(State);
 }
 
-// Three other pictures and three other sets of planes, for the adds of
-// several files in one pass.
+// Three other pictures, three other sets of planes and the same samples
+// interleaved as a TIFF stores them, for the adds of several files in one
+// pass.
 struct TMoreFiles {
   static constexpr int Count = 3;
   std::deque<TBitmap24> Pictures;
   std::vector<std::array<TPlane16, 3>> Planes;
+  std::vector<TPlane16> Interleaved;
 
   TMoreFiles() {
     const int64_t Pixels = int64_t{Width} * Height;
@@ -109,6 +111,9 @@ struct TMoreFiles {
         for (int64_t I = 0; I < Pixels; ++I)
           Set[static_cast<size_t>(C)][I] = static_cast<uint16_t>(I * (C + 3) + F * 7);
       }
+      TPlane16& Rgb = Interleaved.emplace_back(AllocPlane16(3 * Width, Height));
+      for (int64_t I = 0; I < 3 * Pixels; ++I)
+        Rgb[I] = Set[static_cast<size_t>(I % 3)][I / 3];
     }
   }
 };
@@ -150,7 +155,14 @@ void AddBgrFiles(benchmark::State& State) {
 void AddPlanes16Files(benchmark::State& State) {
   AddFiles(State, [](TExposureAccumulator& Sums, int Y, size_t File) {
     const auto& Set = MoreFiles().Planes[File];
-    Sums.AddPlanes16Row(Y, Set[0].get(), Set[1].get(), Set[2].get());
+    Sums.AddSamples16Row(Y, {{Set[0].get(), Set[1].get(), Set[2].get()}, 1});
+  });
+}
+
+void AddRgb16Files(benchmark::State& State) {
+  AddFiles(State, [](TExposureAccumulator& Sums, int Y, size_t File) {
+    const uint16_t* Rgb = MoreFiles().Interleaved[File].get();
+    Sums.AddSamples16Row(Y, {{Rgb, Rgb + 1, Rgb + 2}, 3});
   });
 }
 
@@ -224,6 +236,7 @@ BENCHMARK(AddBgrRowsWithMaximum)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddPlanes16)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddBgrFiles)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddPlanes16Files)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(AddRgb16Files)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(UpdateMaximum)->Unit(benchmark::kMillisecond);
 BENCHMARK(RenderPreviewRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportPlanes16)->Unit(benchmark::kMillisecond);

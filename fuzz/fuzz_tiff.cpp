@@ -26,6 +26,27 @@ bool KnownMessage(const std::string& Message, const std::string& FileName) {
   return Message == "Unable to open input TIFF file '" + FileName + "'";
 }
 
+// A file that can be read as stored, interleaved, must then fail with the
+// planes' message (Failure) or give their samples.
+void CheckStoredRead(const std::string& FileName, const std::string& Failure, const TPlane16& Red,
+                     const TPlane16& Green, const TPlane16& Blue) {
+  TTiffInput Input(FileName);
+  if (!Input.StoredInterleaved())
+    return;
+  TPlane16 Rgb;
+  try {
+    Input.ReadAsStored(Rgb);
+  } catch (const Exception& Stored) {
+    detail::Require(!Rgb && Stored.Message() == Failure, "read as stored fails otherwise");
+    return;
+  }
+  detail::Require(Failure.empty(), "read as stored succeeds where the planes fail");
+  const size_t Count = size_t{Input.Width()} * Input.Height();
+  for (size_t I = 0; I < Count; ++I)
+    detail::Require(Rgb[3 * I] == Red[I] && Rgb[3 * I + 1] == Green[I] && Rgb[3 * I + 2] == Blue[I],
+                    "read as stored gives other samples");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -52,9 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   } catch (const Exception& Failure) {
     detail::Require(!Red && !Green && !Blue, "planes left behind after a failed read");
     detail::Require(KnownMessage(Failure.Message(), FileName), "failure with a foreign message");
+    // Opened, the file failed in its samples.
+    if (Width > 0)
+      CheckStoredRead(FileName, Failure.Message(), Red, Green, Blue);
     return 0;
   }
   detail::Require(Red && Green && Blue, "successful read without planes");
+  CheckStoredRead(FileName, {}, Red, Green, Blue);
   if (Width > 0 && Height > 0) {
     // Every plane must hold Width x Height samples.
     const size_t Last = size_t{Width} * Height - 1;

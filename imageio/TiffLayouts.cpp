@@ -35,15 +35,36 @@ TTileSize QueryTileSize(TIFF* Handle) {
   return Size;
 }
 
+// Decodes strip or tile Number into Target, which holds Bytes. A failed
+// read, and one that yields fewer than the Needed samples, is an error: a
+// damaged exposure is refused rather than stacked with made-up values.
+void ReadChunk(TIFF* Handle, bool Tiled, bool Uncompressed, uint32_t Number, uint16_t* Target,
+               tmsize_t Bytes, uint64_t Needed) {
+  // The file is read rather than mapped, and then the library takes an
+  // uncompressed chunk at its full size whatever its recorded byte count
+  // says; a count too small for the chunk marks a damaged file.
+  if (Uncompressed &&
+      TIFFGetStrileByteCount(Handle, Number) < (Tiled ? TIFFTileSize64(Handle) : Needed * 2))
+    FailTiff(MsgUnexpected);
+  const tmsize_t Got = Tiled ? TIFFReadEncodedTile(Handle, Number, Target, Bytes)
+                             : TIFFReadEncodedStrip(Handle, Number, Target, Bytes);
+  if (Got < 0 || static_cast<uint64_t>(Got) < Needed * 2)
+    FailTiff(MsgUnexpected);
+}
+
+bool IsUncompressed(TIFF* Handle) {
+  uint16_t Compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(Handle, TIFFTAG_COMPRESSION, &Compression);
+  return Compression == COMPRESSION_NONE;
+}
+
 // The buffer for one strip or tile: at least the samples the copy takes
 // from it and at least what the library says one decodes to, zeroed once,
 // and its true size passed as the limit of every read.
 class TChunkBuffer {
 public:
-  TChunkBuffer(TIFF* Handle, bool Tiled, int64_t Samples) : FHandle(Handle), FTiled(Tiled) {
-    uint16_t Compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(Handle, TIFFTAG_COMPRESSION, &Compression);
-    FUncompressed = Compression == COMPRESSION_NONE;
+  TChunkBuffer(TIFF* Handle, bool Tiled, int64_t Samples)
+      : FHandle(Handle), FTiled(Tiled), FUncompressed(IsUncompressed(Handle)) {
     const uint64_t LibraryBytes = Tiled ? TIFFTileSize64(Handle) : TIFFStripSize64(Handle);
     if (Samples < 0 || LibraryBytes > static_cast<uint64_t>(MaxBlockBytes))
       throw EOutOfMemory();
@@ -52,28 +73,16 @@ public:
     std::fill_n(FData.get(), FCount, uint16_t{0});
   }
 
-  // Decodes chunk Number. A failed read, and one that yields fewer than
-  // the Needed samples, is an error: a damaged exposure is refused rather
-  // than stacked with made-up values.
+  // Decodes chunk Number, which must yield the Needed samples.
   const uint16_t* Read(uint32_t Number, uint64_t Needed) {
-    // The file is read rather than mapped, and then the library takes an
-    // uncompressed chunk at its full size whatever its recorded byte count
-    // says; a count too small for the chunk marks a damaged file.
-    if (FUncompressed &&
-        TIFFGetStrileByteCount(FHandle, Number) < (FTiled ? TIFFTileSize64(FHandle) : Needed * 2))
-      FailTiff(MsgUnexpected);
-    const tmsize_t Bytes = FCount * 2;
-    const tmsize_t Got = FTiled ? TIFFReadEncodedTile(FHandle, Number, FData.get(), Bytes)
-                                : TIFFReadEncodedStrip(FHandle, Number, FData.get(), Bytes);
-    if (Got < 0 || static_cast<uint64_t>(Got) < Needed * 2)
-      FailTiff(MsgUnexpected);
+    ReadChunk(FHandle, FTiled, FUncompressed, Number, FData.get(), FCount * 2, Needed);
     return FData.get();
   }
 
 private:
   TIFF* FHandle;
   bool FTiled;
-  bool FUncompressed = false;
+  bool FUncompressed;
   int64_t FCount = 0;
   std::unique_ptr<uint16_t[]> FData;
 };
@@ -119,6 +128,19 @@ void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* R
                    Blue[Base + I] = Samples[3 * I + 2];
                  }
                });
+}
+
+void ReadContigStripsAsStored(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Rgb) {
+  const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
+  const bool Uncompressed = IsUncompressed(Handle);
+  uint32_t Strip = 0;
+  for (uint64_t Row0 = 0; Row0 < Height; Row0 += Rps, ++Strip) {
+    const uint64_t Samples = std::min<uint64_t>(Rps, Height - Row0) * Width * 3;
+    // Exactly the strip's own rows: the library then reads an uncompressed
+    // strip straight into place.
+    ReadChunk(Handle, false, Uncompressed, Strip, Rgb + Row0 * Width * 3,
+              static_cast<tmsize_t>(Samples * 2), Samples);
+  }
 }
 
 void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,

@@ -9,6 +9,9 @@ void ReadGenericImage(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* R
                       uint16_t* Blue);
 void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
                       uint16_t* Blue);
+// Interleaved strips read as stored, straight into Rgb: Width x Height
+// pixels of red, green and blue samples.
+void ReadContigStripsAsStored(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Rgb);
 void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
                      uint16_t* Blue);
 void ReadSeparateStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red,

@@ -92,11 +92,11 @@ TTiffHandle OpenInput(const std::string& FileName, uint32_t& Width, uint32_t& He
 }
 
 // The planes provided, then the picture read into them.
-void ReadInput(TIFF* Handle, uint32_t Width, uint32_t Height, TPlane16& Red, TPlane16& Green,
-               TPlane16& Blue) {
+void ReadInput(TIFF* Handle, TTiffLayout Layout, uint32_t Width, uint32_t Height, TPlane16& Red,
+               TPlane16& Green, TPlane16& Blue) {
   ProvidePlanes16(Red, Green, Blue, Width, Height);
   auto Routine = ReadGenericImage;
-  switch (GetTiffLayout(Handle)) {
+  switch (Layout) {
   case tlGeneric:
     break;
   case tlContigStrips:
@@ -124,12 +124,36 @@ TTiffInput::TTiffInput(const std::string& FileName) {
     if (CheckedBlockBytes(CheckedProduct(FWidth, FHeight), sizeof(uint16_t)) < 0)
       throw EOutOfMemory();
     FMeta = ReadTiffMeta(FHandle.get(), FileName);
+    FLayout = GetTiffLayout(FHandle.get());
   });
+}
+
+bool TTiffInput::StoredInterleaved() const {
+  return FLayout == tlContigStrips &&
+         CheckedBlockBytes(CheckedProduct(FWidth, FHeight, 3), sizeof(uint16_t)) >= 0;
+}
+
+void TTiffInput::ReadAsStored(TPlane16& Rgb) {
+  try {
+    RaiseTiffFailure([&] {
+      const int64_t Count = CheckedProduct(FWidth, FHeight, 3);
+      if (!StoredInterleaved())
+        FailTiff(MsgUnexpected);
+      if (LargeArrayCount(Rgb) < Count) {
+        Rgb.reset();
+        Rgb = AllocLargeArray<uint16_t>(Count);
+      }
+      ReadContigStripsAsStored(FHandle.get(), FWidth, FHeight, Rgb.get());
+    });
+  } catch (...) {
+    Rgb.reset();
+    throw;
+  }
 }
 
 void TTiffInput::Read(TPlane16& Red, TPlane16& Green, TPlane16& Blue) {
   try {
-    RaiseTiffFailure([&] { ReadInput(FHandle.get(), FWidth, FHeight, Red, Green, Blue); });
+    RaiseTiffFailure([&] { ReadInput(FHandle.get(), FLayout, FWidth, FHeight, Red, Green, Blue); });
   } catch (...) {
     Red.reset();
     Green.reset();

@@ -41,10 +41,19 @@ public:
   // anew, so a run of equal exposures reads into the same memory. After a
   // failure the planes are empty.
   void Read(TPlane16& Red, TPlane16& Green, TPlane16& Blue);
+  // Whether the picture is 16-bit RGB in interleaved strips whose samples
+  // fit one block: ReadAsStored can read it.
+  bool StoredInterleaved() const;
+  // Reads such a picture as stored, straight into one block of Width x
+  // Height pixels of red, green and blue samples, rows back to back:
+  // nothing is copied on the way. A block that already holds as many is
+  // filled again. After a failure Rgb is empty.
+  void ReadAsStored(TPlane16& Rgb);
 
 private:
   std::unique_ptr<TIFF, detail::TTiffCloser> FHandle;
   uint32_t FWidth = 0;
   uint32_t FHeight = 0;
+  TTiffLayout FLayout = tlGeneric;
   TPictureMeta FMeta;
 };

@@ -23,9 +23,8 @@ void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
   FTiff.reset();
   FRaw.reset();
   if (Kind == TExposureKind::Jpeg) {
-    FRed.reset();
-    FGreen.reset();
-    FBlue.reset();
+    FreePlanes();
+    FRgb.reset();
     LoadJpegHeader(FJpeg, FileName);
     FWidth = FJpeg.Width();
     FHeight = FJpeg.Height();
@@ -56,10 +55,29 @@ void TExposure::ReadPixels(const std::atomic<bool>* Stop) {
   if (FKind == TExposureKind::Raw) {
     // LibRaw's memory stays taken only while the file is decoded.
     const std::unique_ptr<TRawInput> Raw = std::move(FRaw);
+    FRgb.reset();
     Raw->Read(FRed, FGreen, FBlue, Stop);
     return;
   }
   // The file stays open only while it is read.
   const std::unique_ptr<TTiffInput> Tiff = std::move(FTiff);
+  if (!FPlanes && Tiff->StoredInterleaved()) {
+    FreePlanes();
+    Tiff->ReadAsStored(FRgb);
+    return;
+  }
+  FRgb.reset();
   Tiff->Read(FRed, FGreen, FBlue);
+}
+
+TSamples16 TExposure::Samples16() const {
+  if (FRgb)
+    return {{FRgb.get(), FRgb.get() + 1, FRgb.get() + 2}, 3};
+  return {{FRed.get(), FGreen.get(), FBlue.get()}, 1};
+}
+
+void TExposure::FreePlanes() {
+  FRed.reset();
+  FGreen.reset();
+  FBlue.reset();
 }

@@ -1,9 +1,10 @@
 #pragma once
 // One input file of a run in memory: a JPEG decoded into a 24-bit bitmap,
-// a TIFF or a camera raw file read into three 16-bit planes, its header
-// read first so that its size can be refused before its pixels are read.
+// a TIFF or a camera raw file read into 16-bit samples, its header read
+// first so that its size can be refused before its pixels are read.
 #include "AsSaveTiff16Unit.h"
 #include "Bitmap24.h"
+#include "ExposureAccumulator.h"
 #include "JpegInput.h"
 #include "PictureMeta.h"
 #include "RawInput.h"
@@ -23,6 +24,11 @@ TExposureKind ExposureKindOf(const std::string& FileName);
 // The buffers of the other kind are freed when a file of one kind comes.
 class TExposure {
 public:
+  // Planes: every TIFF is read into three planes, as alignment needs
+  // them. Otherwise a TIFF of interleaved 16-bit strips is read as stored
+  // and added from there, which saves copying its samples once.
+  explicit TExposure(bool Planes = false) : FPlanes(Planes) {}
+
   // Reads the header of FileName: Width and Height are then its size.
   // Raises as LoadJpegBgr or LoadTiff16 do up to the header, or as
   // TRawInput does.
@@ -37,15 +43,17 @@ public:
   int Height() const { return FHeight; }
   // A JPEG's picture: blue, green, red rows.
   TBitmap24& Bitmap() { return FBitmap; }
-  // A TIFF's or a raw file's red, green and blue planes.
-  const uint16_t* Red() const { return FRed.get(); }
-  const uint16_t* Green() const { return FGreen.get(); }
-  const uint16_t* Blue() const { return FBlue.get(); }
+  // A TIFF's or a raw file's samples.
+  TSamples16 Samples16() const;
   const TPictureMeta& Meta() const { return FMeta; }
-  // Plane 0 red, 1 green, 2 blue, for a stage that replaces its samples.
+  // Plane 0 red, 1 green, 2 blue, for a stage that replaces its samples;
+  // only of an exposure made to read planes.
   TPlane16& Plane(int Channel) { return Channel == 0 ? FRed : Channel == 1 ? FGreen : FBlue; }
 
 private:
+  void FreePlanes();
+
+  const bool FPlanes;
   TExposureKind FKind = TExposureKind::Other;
   int FWidth = 0;
   int FHeight = 0;
@@ -54,5 +62,7 @@ private:
   std::unique_ptr<TTiffInput> FTiff;
   std::unique_ptr<TRawInput> FRaw;
   TPlane16 FRed, FGreen, FBlue;
+  // A TIFF read as stored: red, green, blue interleaved.
+  TPlane16 FRgb;
   TPictureMeta FMeta;
 };

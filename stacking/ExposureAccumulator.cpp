@@ -67,16 +67,20 @@ void TExposureAccumulator::AddBgrRow(int Y, const uint8_t* Row, TSumMode Mode) {
 
 void TExposureAccumulator::AddPlanes16(const uint16_t* Red, const uint16_t* Green,
                                        const uint16_t* Blue) {
+  const TSamples16 Planes{{Red, Green, Blue}, 1};
   for (int Y = 0; Y < Height; ++Y)
-    AddPlanes16Row(Y, Red, Green, Blue);
+    AddSamples16Row(Y, Planes);
 }
 
-void TExposureAccumulator::AddPlanes16Row(int Y, const uint16_t* Red, const uint16_t* Green,
-                                          const uint16_t* Blue, TSumMode Mode) {
+void TExposureAccumulator::AddSamples16Row(int Y, const TSamples16& Samples, TSumMode Mode) {
   const int64_t First = static_cast<int64_t>(Y) * Width;
-  SumPlane16(Red + First, RedSum.get() + First, Width, Mode);
-  SumPlane16(Green + First, GreenSum.get() + First, Width, Mode);
-  SumPlane16(Blue + First, BlueSum.get() + First, Width, Mode);
+  float* const Sums[3] = {RedSum.get() + First, GreenSum.get() + First, BlueSum.get() + First};
+  if (Samples.Step == 3) {
+    SumRgb16(Samples.Channel[0] + 3 * First, Sums[0], Sums[1], Sums[2], Width, Mode);
+    return;
+  }
+  for (int C = 0; C < 3; ++C)
+    SumPlane16(Samples.Channel[C] + First, Sums[C], Width, Mode);
 }
 
 float TExposureAccumulator::UpdateMaximum() {

@@ -8,6 +8,14 @@
 #include <cstddef>
 #include <cstdint>
 
+// A file's 16-bit samples, Width x Height pixels from the top row: three
+// planes (Step 1), or red, green and blue interleaved as a TIFF stores
+// them (Step 3). Channel C of pixel I is Channel[C][I * Step].
+struct TSamples16 {
+  const uint16_t* Channel[3] = {nullptr, nullptr, nullptr};
+  int Step = 1;
+};
+
 class TExposureAccumulator {
 public:
   // Fixes the size and creates zeroed planes on the first call of a run;
@@ -21,9 +29,8 @@ public:
   void AddBgrRow(int Y, const uint8_t* Row, TSumMode Mode = TSumMode::Add);
   // Adds Width x Height samples of each channel.
   void AddPlanes16(const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
-  // Adds row Y of three planes of Width x Height samples each.
-  void AddPlanes16Row(int Y, const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue,
-                      TSumMode Mode = TSumMode::Add);
+  // Adds row Y of a file's 16-bit samples.
+  void AddSamples16Row(int Y, const TSamples16& Samples, TSumMode Mode = TSumMode::Add);
   // The largest sum over all three planes, computed afresh.
   float UpdateMaximum();
   // The larger of Result and the largest sum of row Y, by the same rule:

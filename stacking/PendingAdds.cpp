@@ -12,7 +12,7 @@ void TPendingAdds::AddRow(int Y) {
     if (File.Kind() == TExposureKind::Jpeg)
       FSums.AddBgrRow(Y, File.Bitmap().Row(Y), Mode);
     else
-      FSums.AddPlanes16Row(Y, File.Red(), File.Green(), File.Blue(), Mode);
+      FSums.AddSamples16Row(Y, File.Samples16(), Mode);
     Mode = TSumMode::Add;
   }
 }

@@ -78,8 +78,9 @@ int BytesPerPixel(TExposureKind Kind) {
 //   file where it is: a later task or the run at its turn reads it.
 // - A picture the run would refuse by its header is not decoded ahead.
 TReadAhead::TReadAhead(std::vector<TFile> Files, TRunPool& Pool, int64_t MaxPixels,
-                       int64_t Available)
-    : FPool(Pool), FThreadCount(Pool.Workers()), FMaxPixels(MaxPixels), FAvailable(Available) {
+                       int64_t Available, bool Planes)
+    : FPool(Pool), FThreadCount(Pool.Workers()), FMaxPixels(MaxPixels), FAvailable(Available),
+      FPlanes(Planes) {
   for (TFile& File : Files) {
     auto Job = std::make_unique<TJob>();
     Job->Name = std::move(File.Name);
@@ -154,7 +155,7 @@ TExposure* TReadAhead::FreeSlot() {
     FFree.pop_back();
     return Slot;
   }
-  FSlots.push_back(std::make_unique<TExposure>());
+  FSlots.push_back(std::make_unique<TExposure>(FPlanes));
   return FSlots.back().get();
 }
 

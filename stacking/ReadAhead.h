@@ -27,8 +27,10 @@ public:
   // Files: the run's files in their order; those of kind Other are never
   // read. Pool: whose workers read, as many at once as it has. Pictures of more than MaxPixels
   // pixels are not read ahead: the run refuses them by their size.
-  // Available: the memory the buffers may be planned from.
-  TReadAhead(std::vector<TFile> Files, TRunPool& Pool, int64_t MaxPixels, int64_t Available);
+  // Available: the memory the buffers may be planned from. Planes: TIFFs
+  // are read into planes (see TExposure).
+  TReadAhead(std::vector<TFile> Files, TRunPool& Pool, int64_t MaxPixels, int64_t Available,
+             bool Planes = false);
   // Stops what is read ahead and waits for every task.
   ~TReadAhead();
   TReadAhead(const TReadAhead&) = delete;
@@ -78,6 +80,7 @@ private:
   int FTasks = 0;
   const int64_t FMaxPixels;
   const int64_t FAvailable;
+  const bool FPlanes;
   int FSlotLimit = 1;
   bool FPlanned = false;
   bool FQuit = false;

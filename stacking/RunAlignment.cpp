@@ -18,9 +18,9 @@ TPictureSamples ViewOf(TExposure& Exposure) {
     View.Bgr = Exposure.Bitmap().Row(0);
     View.Stride = Exposure.Bitmap().Stride();
   } else {
-    View.Planes[0] = Exposure.Red();
-    View.Planes[1] = Exposure.Green();
-    View.Planes[2] = Exposure.Blue();
+    // The run reads planes when it aligns.
+    const TSamples16 Samples = Exposure.Samples16();
+    std::copy_n(Samples.Channel, 3, View.Planes);
   }
   return View;
 }

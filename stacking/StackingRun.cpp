@@ -188,7 +188,7 @@ void RunStacking(TRunHost& Host) {
   // The files are read ahead on the other cores and added here in order.
   TRunPool Pool(Host.Threads());
   TReadAhead Ahead(ClassifiedFiles(Files), Pool, TExposureAccumulator::MaxPixels(),
-                   AvailableMemory());
+                   AvailableMemory(), Host.Align());
   TPendingAdds Pending(Sums, Ahead);
   TRunAlignment Alignment(Host.Align());
   TBitmap24 Preview;

@@ -11,14 +11,19 @@ enum class TSumMode : uint8_t {
 
 // Blue, green, red bytes of Count pixels into three rows of sums.
 void SumBgr(const uint8_t* Row, float* Red, float* Green, float* Blue, int Count, TSumMode Mode);
+// Red, green, blue 16-bit samples of Count pixels, as a TIFF stores them
+// interleaved, into three rows of sums.
+void SumRgb16(const uint16_t* Row, float* Red, float* Green, float* Blue, int Count, TSumMode Mode);
 // Count 16-bit samples into a row of sums.
 void SumPlane16(const uint16_t* Samples, float* Sums, int Count, TSumMode Mode);
 
 namespace detail {
-// The versions of SumBgr, so that each can be checked on any machine
-// that can run it; SumBgr takes the widest the machine has.
+// The versions of SumBgr and SumRgb16, so that each can be checked on any machine
+// that can run it; both take the widest the machine has.
 enum class TSumPath : uint8_t { Plain, Sse2, Avx2 };
 bool CanSumAlong(TSumPath Path);
 void SumBgrAlong(TSumPath Path, const uint8_t* Row, float* Red, float* Green, float* Blue,
                  int Count, TSumMode Mode);
+void SumRgb16Along(TSumPath Path, const uint16_t* Row, float* Red, float* Green, float* Blue,
+                   int Count, TSumMode Mode);
 } // namespace detail

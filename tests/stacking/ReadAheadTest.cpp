@@ -108,11 +108,13 @@ protected:
     std::vector<std::vector<uint8_t>> Pixels;
     size_t Distinct = 0;
     int Slots = 0;
+    // How the TIFFs' samples came: 1 in planes, 3 interleaved.
+    std::set<int> Steps;
   };
-  static TTaken TakeAll(const std::vector<TReadAhead::TFile>& Files, int Threads,
-                        int64_t Available) {
+  static TTaken TakeAll(const std::vector<TReadAhead::TFile>& Files, int Threads, int64_t Available,
+                        bool Planes = false) {
     TRunPool Pool(Threads);
-    TReadAhead Ahead(Files, Pool, int64_t{1} << 30, Available);
+    TReadAhead Ahead(Files, Pool, int64_t{1} << 30, Available, Planes);
     TTaken Taken;
     std::set<const TExposure*> Seen;
     for (size_t I = 0; I < Files.size(); ++I) {
@@ -124,10 +126,13 @@ protected:
           Bytes.insert(Bytes.end(), X.Bitmap().Row(Y), X.Bitmap().Row(Y) + 3 * X.Width());
       } else {
         const size_t Count = static_cast<size_t>(X.Width()) * X.Height();
-        for (const uint16_t* Plane : {X.Red(), X.Green(), X.Blue()})
+        const TSamples16 Samples = X.Samples16();
+        Taken.Steps.insert(Samples.Step);
+        for (const uint16_t* Channel : Samples.Channel)
           for (size_t S = 0; S < Count; ++S) {
-            Bytes.push_back(static_cast<uint8_t>(Plane[S] & 0xFF));
-            Bytes.push_back(static_cast<uint8_t>(Plane[S] >> 8));
+            const uint16_t Sample = Channel[S * static_cast<size_t>(Samples.Step)];
+            Bytes.push_back(static_cast<uint8_t>(Sample & 0xFF));
+            Bytes.push_back(static_cast<uint8_t>(Sample >> 8));
           }
       }
       Taken.Pixels.push_back(Bytes);
@@ -163,6 +168,12 @@ TEST_F(ReadAhead, EveryFileComesOutAsReadAloneWhateverTheThreadsAndBudget) {
   EXPECT_EQ(Tight.Slots, 2);
   EXPECT_LE(Tight.Distinct, 2u);
   EXPECT_EQ(Tight.Pixels, Serial.Pixels);
+  // TIFFs read into planes, as for alignment, hold the same samples as
+  // those read as stored.
+  const TTaken Planes = TakeAll(Files, 2, Plenty, true);
+  EXPECT_EQ(Planes.Pixels, Serial.Pixels);
+  EXPECT_EQ(Planes.Steps, std::set<int>{1});
+  EXPECT_EQ(Serial.Steps, std::set<int>{3});
 }
 
 TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
@@ -214,9 +225,7 @@ TEST_F(ReadAhead, FilesAddedTogetherGiveTheSumsOfAddingThemInTurn) {
           Expected[C * Count + P] +=
               X.Kind() == TExposureKind::Jpeg
                   ? X.Bitmap().Row(static_cast<int>(P / 40))[(P % 40) * 3 + 2 - C]
-                  : (C == 0   ? X.Red()
-                     : C == 1 ? X.Green()
-                              : X.Blue())[P];
+                  : X.Samples16().Channel[C][P * static_cast<size_t>(X.Samples16().Step)];
       Pending.Hold(I, X);
       if (I > 0)
         continue;

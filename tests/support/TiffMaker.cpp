@@ -240,19 +240,57 @@ void PatchTiffEntry(const std::string& FileName, uint16_t Tag, uint32_t Value, u
   Raw.Save();
 }
 
+namespace {
+
+// The message of Read's failure, empty when it succeeds.
+template <class F> std::string FailureOf(F&& Read) {
+  try {
+    Read();
+  } catch (const Exception& Failure) {
+    return Failure.Message();
+  }
+  return {};
+}
+
+// A file the reader can take as stored is read that way too: it must fail
+// with the same message or give the same samples as the planes.
+std::string StoredReadDisagrees(const std::string& FileName, const TTiffLoad& L) {
+  TTiffInput Input(FileName);
+  if (!Input.StoredInterleaved())
+    return {};
+  TPlane16 Rgb = AllocPlane16(1, 1);
+  const std::string Message = FailureOf([&] { Input.ReadAsStored(Rgb); });
+  if (Message != L.Message || Message.empty() != static_cast<bool>(Rgb))
+    return "read as stored: '" + Message + "'";
+  const size_t Count = size_t{L.Width} * L.Height;
+  for (size_t I = 0; Rgb && I < Count; ++I)
+    if (Rgb[3 * I] != L.Red[I] || Rgb[3 * I + 1] != L.Green[I] || Rgb[3 * I + 2] != L.Blue[I])
+      return "read as stored: other samples at " + std::to_string(I);
+  return {};
+}
+
+} // namespace
+
 TTiffLoad LoadTiffForTest(const std::string& FileName) {
   TTiffLoad L;
-  try {
+  bool Opened = false;
+  L.Message = FailureOf([&] {
     TTiffInput Input(FileName);
+    Opened = true;
     L.Width = Input.Width();
     L.Height = Input.Height();
     L.Red = AllocPlane16(1, 1);
     L.Green = AllocPlane16(1, 1);
     L.Blue = AllocPlane16(1, 1);
     Input.Read(L.Red, L.Green, L.Blue);
-  } catch (const Exception& Failure) {
-    L.Failed = true;
-    L.Message = Failure.Message();
+  });
+  L.Failed = !L.Message.empty();
+  if (Opened) {
+    const std::string Disagreement = StoredReadDisagrees(FileName, L);
+    if (!Disagreement.empty()) {
+      L.Failed = true;
+      L.Message = Disagreement;
+    }
   }
   return L;
 }
