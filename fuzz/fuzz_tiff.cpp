@@ -5,10 +5,13 @@
 #include "FuzzSupport.h"
 #include "VekExceptions.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,25 +29,54 @@ bool KnownMessage(const std::string& Message, const std::string& FileName) {
   return Message == "Unable to open input TIFF file '" + FileName + "'";
 }
 
-// A file that can be read as stored, interleaved, must then fail with the
-// planes' message (Failure) or give their samples.
+// Parts one after the other.
+void InTurn(int Parts, const std::function<void(int Part)>& Part) {
+  for (int P = 0; P < Parts; ++P)
+    Part(P);
+}
+
+// Samples read as stored, red, green and blue interleaved, must be those
+// of the planes.
+void RequireSamples(const uint16_t* Rgb, size_t Count, const TPlane16& Red, const TPlane16& Green,
+                    const TPlane16& Blue) {
+  for (size_t I = 0; I < Count; ++I)
+    detail::Require(Rgb[3 * I] == Red[I] && Rgb[3 * I + 1] == Green[I] && Rgb[3 * I + 2] == Blue[I],
+                    "read as stored gives other samples");
+}
+
+// A file that can be read as stored, interleaved, or streamed must then
+// fail with the planes' message (Failure) or give their samples; a
+// streamed file fails in its check or not at all.
 void CheckStoredRead(const std::string& FileName, const std::string& Failure, const TPlane16& Red,
                      const TPlane16& Green, const TPlane16& Blue) {
   TTiffInput Input(FileName);
   if (!Input.StoredInterleaved())
     return;
+  const size_t Count = size_t{Input.Width()} * Input.Height();
   TPlane16 Rgb;
   try {
     Input.ReadAsStored(Rgb);
+    detail::Require(Failure.empty(), "read as stored succeeds where the planes fail");
+    RequireSamples(Rgb.get(), Count, Red, Green, Blue);
   } catch (const Exception& Stored) {
     detail::Require(!Rgb && Stored.Message() == Failure, "read as stored fails otherwise");
+  }
+  TTiffInput Again(FileName);
+  if (!Again.Streamable())
+    return;
+  try {
+    Again.CheckStrips();
+  } catch (const Exception& Checked) {
+    detail::Require(Checked.Message() == Failure, "the check of the strips fails otherwise");
     return;
   }
-  detail::Require(Failure.empty(), "read as stored succeeds where the planes fail");
-  const size_t Count = size_t{Input.Width()} * Input.Height();
-  for (size_t I = 0; I < Count; ++I)
-    detail::Require(Rgb[3 * I] == Red[I] && Rgb[3 * I + 1] == Green[I] && Rgb[3 * I + 2] == Blue[I],
-                    "read as stored gives other samples");
+  detail::Require(Failure.empty(), "the check of the strips passes where the planes fail");
+  std::vector<uint16_t> Streamed(3 * Count);
+  Again.ReadStrips(2, InTurn, [&](int, uint32_t Y0, uint32_t Rows, const uint16_t* Samples) {
+    std::copy_n(Samples, size_t{Rows} * Input.Width() * 3,
+                Streamed.begin() + static_cast<std::ptrdiff_t>(size_t{Y0} * Input.Width() * 3));
+  });
+  RequireSamples(Streamed.data(), Count, Red, Green, Blue);
 }
 
 } // namespace

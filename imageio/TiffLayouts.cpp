@@ -6,6 +6,7 @@
 #include "TiffDetail.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 using namespace detail;
 
@@ -50,12 +51,6 @@ void ReadChunk(TIFF* Handle, bool Tiled, bool Uncompressed, uint32_t Number, uin
                              : TIFFReadEncodedStrip(Handle, Number, Target, Bytes);
   if (Got < 0 || static_cast<uint64_t>(Got) < Needed * 2)
     FailTiff(MsgUnexpected);
-}
-
-bool IsUncompressed(TIFF* Handle) {
-  uint16_t Compression = COMPRESSION_NONE;
-  TIFFGetFieldDefaulted(Handle, TIFFTAG_COMPRESSION, &Compression);
-  return Compression == COMPRESSION_NONE;
 }
 
 // The buffer for one strip or tile: at least the samples the copy takes
@@ -114,20 +109,59 @@ void ForEachTile(TChunkBuffer& Buffer, uint32_t Width, uint32_t Height, TTileSiz
 
 } // namespace
 
+bool IsUncompressed(TIFF* Handle) {
+  uint16_t Compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(Handle, TIFFTAG_COMPRESSION, &Compression);
+  return Compression == COMPRESSION_NONE;
+}
+
+void ForEachContigStrip(TIFF* Handle, uint32_t Width, uint32_t Height, int Part, int Parts,
+                        const TStripRows& Rows) {
+  const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
+  const uint64_t Strips = (uint64_t{Height} + Rps - 1) / Rps;
+  const auto FirstRow = [&](int Of) {
+    return std::min<uint64_t>(
+        Strips * static_cast<uint64_t>(Of) / static_cast<uint64_t>(Parts) * Rps, Height);
+  };
+  const uint64_t Top = FirstRow(Part);
+  TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps, 3));
+  uint32_t Strip = static_cast<uint32_t>(Top / Rps);
+  ForEachStrip(Buffer, Width, static_cast<uint32_t>(FirstRow(Part + 1) - Top), Rps, 3, Strip,
+               [&](const uint16_t* Samples, uint64_t Row0, uint64_t Count) {
+                 Rows(Part, static_cast<uint32_t>(Top + Row0), static_cast<uint32_t>(Count),
+                      Samples);
+               });
+}
+
+void CheckContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height) {
+  const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
+  struct stat Info {};
+  if (fstat(TIFFFileno(Handle), &Info) != 0)
+    FailTiff(MsgUnexpected);
+  const uint64_t Size = static_cast<uint64_t>(Info.st_size);
+  uint32_t Strip = 0;
+  for (uint64_t Row0 = 0; Row0 < Height; Row0 += Rps, ++Strip) {
+    // What reading the strip would take: its recorded count, then its
+    // bytes at its offset.
+    const uint64_t Bytes = std::min<uint64_t>(Rps, Height - Row0) * Width * 6;
+    const uint64_t Offset = TIFFGetStrileOffset(Handle, Strip);
+    if (Strip >= TIFFNumberOfStrips(Handle) || TIFFGetStrileByteCount(Handle, Strip) < Bytes ||
+        Offset > Size || Size - Offset < Bytes)
+      FailTiff(MsgUnexpected);
+  }
+}
+
 void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
                       uint16_t* Blue) {
-  const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
-  TChunkBuffer Buffer(Handle, false, CheckedProduct(Width, Rps, 3));
-  uint32_t Strip = 0;
-  ForEachStrip(Buffer, Width, Height, Rps, 3, Strip,
-               [&](const uint16_t* Samples, uint64_t Row0, uint64_t Rows) {
-                 const uint64_t Base = Row0 * Width;
-                 for (uint64_t I = 0; I < Rows * Width; ++I) {
-                   Red[Base + I] = Samples[3 * I];
-                   Green[Base + I] = Samples[3 * I + 1];
-                   Blue[Base + I] = Samples[3 * I + 2];
-                 }
-               });
+  ForEachContigStrip(Handle, Width, Height, 0, 1,
+                     [&](int, uint32_t Row0, uint32_t Rows, const uint16_t* Samples) {
+                       const uint64_t Base = uint64_t{Row0} * Width;
+                       for (uint64_t I = 0; I < uint64_t{Rows} * Width; ++I) {
+                         Red[Base + I] = Samples[3 * I];
+                         Green[Base + I] = Samples[3 * I + 1];
+                         Blue[Base + I] = Samples[3 * I + 2];
+                       }
+                     });
 }
 
 void ReadContigStripsAsStored(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Rgb) {

@@ -7,7 +7,9 @@
 #include "TiffMetaReader.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <vector>
 
 const std::array<uint16_t, 256>& Byte16Table() {
   static const std::array<uint16_t, 256> Table = [] {
@@ -117,7 +119,7 @@ void ReadInput(TIFF* Handle, TTiffLayout Layout, uint32_t Width, uint32_t Height
 
 } // namespace
 
-TTiffInput::TTiffInput(const std::string& FileName) {
+TTiffInput::TTiffInput(const std::string& FileName) : FFileName(FileName) {
   RaiseTiffFailure([&] {
     FHandle = OpenInput(FileName, FWidth, FHeight);
     // Where the read would allocate the planes next.
@@ -125,7 +127,39 @@ TTiffInput::TTiffInput(const std::string& FileName) {
       throw EOutOfMemory();
     FMeta = ReadTiffMeta(FHandle.get(), FileName);
     FLayout = GetTiffLayout(FHandle.get());
+    FUncompressed = IsUncompressed(FHandle.get());
   });
+}
+
+bool TTiffInput::Streamable() const {
+  return FLayout == tlContigStrips && FUncompressed;
+}
+
+void TTiffInput::CheckStrips() {
+  RaiseTiffFailure([&] { CheckContigStrips(FHandle.get(), FWidth, FHeight); });
+}
+
+void TTiffInput::ReadStrips(int Parts, const TPartRunner& Run, const TStripRows& Rows) {
+  std::vector<std::exception_ptr> Failures(static_cast<size_t>(Parts));
+  Run(Parts, [&](int Part) {
+    try {
+      RaiseTiffFailure([&] {
+        TTiffHandle Own;
+        if (Part > 0) {
+          Own.reset(TIFFOpen(FFileName.c_str(), "rm"));
+          if (!Own)
+            FailTiff(MsgUnexpected);
+        }
+        ForEachContigStrip(Part > 0 ? Own.get() : FHandle.get(), FWidth, FHeight, Part, Parts,
+                           Rows);
+      });
+    } catch (...) {
+      Failures[static_cast<size_t>(Part)] = std::current_exception();
+    }
+  });
+  for (const std::exception_ptr& Failure : Failures)
+    if (Failure)
+      std::rethrow_exception(Failure);
 }
 
 bool TTiffInput::StoredInterleaved() const {

@@ -1,9 +1,11 @@
 #pragma once
 // Reading one 16-bit exposure from a TIFF file into three channel planes.
+#include "PartRunner.h"
 #include "PictureMeta.h"
 #include "Plane16.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <tiffio.h>
@@ -17,6 +19,10 @@ enum TTiffLayout : uint8_t {
 };
 
 TTiffLayout GetTiffLayout(TIFF* Handle);
+
+// Takes Rows rows from row Y0 of a picture, read by part Part of the work:
+// red, green and blue samples interleaved, rows back to back.
+using TStripRows = std::function<void(int Part, uint32_t Y0, uint32_t Rows, const uint16_t* Rgb)>;
 
 namespace detail {
 struct TTiffCloser {
@@ -49,11 +55,25 @@ public:
   // nothing is copied on the way. A block that already holds as many is
   // filled again. After a failure Rgb is empty.
   void ReadAsStored(TPlane16& Rgb);
+  // Whether the picture is 16-bit RGB in uncompressed interleaved strips:
+  // reading it is a copy, so it is best read as it is added, a strip at a
+  // time, with no buffer of its size.
+  bool Streamable() const;
+  // Refuses such a file, as Read would, when a strip is not in the file in
+  // full: a damaged file is refused before any of it is used.
+  void CheckStrips();
+  // Hands the rows of such a file to Rows a strip at a time. The strips
+  // are cut into Parts runs read at once by Run, each through a handle of
+  // its own, so Rows is called on several threads for distinct rows. The
+  // first failure in part order is raised when all parts are done.
+  void ReadStrips(int Parts, const TPartRunner& Run, const TStripRows& Rows);
 
 private:
+  std::string FFileName;
   std::unique_ptr<TIFF, detail::TTiffCloser> FHandle;
   uint32_t FWidth = 0;
   uint32_t FHeight = 0;
   TTiffLayout FLayout = tlGeneric;
+  bool FUncompressed = false;
   TPictureMeta FMeta;
 };

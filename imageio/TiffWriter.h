@@ -1,6 +1,7 @@
 #pragma once
 // Writing the result as an RGB TIFF: 16-bit samples, or 32-bit floats for
 // programs that take the sums themselves.
+#include "PartRunner.h"
 #include "PictureMeta.h"
 
 #include <cstddef>
@@ -23,10 +24,6 @@ using TPieceSource = std::function<void(uint32_t X0, uint32_t Y0, uint32_t Cols,
                                         TSample* Piece, size_t Stride)>;
 using TTileSource = TPieceSource<uint16_t>;
 using TFloatSource = TPieceSource<float>;
-
-// Calls Part(0) .. Part(Parts - 1), possibly at once on several threads,
-// and returns when all are done.
-using TPartRunner = std::function<void(int Parts, const std::function<void(int Part)>& Part)>;
 
 // Threads that compress the pieces: with more than one and a runner, a
 // band of pieces is compressed Threads parts at once and written in order.

@@ -1,6 +1,7 @@
 #include "Exposure.h"
 
 #include "RawExtensions.h"
+#include "RunPool.h"
 #include "VekFileNames.h"
 #include "VekUtil.h"
 
@@ -18,6 +19,7 @@ TExposureKind ExposureKindOf(const std::string& FileName) {
 
 void TExposure::ReadHeader(const std::string& FileName, TExposureKind Kind) {
   FKind = Kind;
+  FStreamed = false;
   FWidth = FHeight = 0;
   FMeta = {};
   FTiff.reset();
@@ -59,6 +61,14 @@ void TExposure::ReadPixels(const std::atomic<bool>* Stop) {
     Raw->Read(FRed, FGreen, FBlue, Stop);
     return;
   }
+  if (!FPlanes && FTiff->Streamable()) {
+    // Kept open until it is added.
+    FreePlanes();
+    FRgb.reset();
+    FTiff->CheckStrips();
+    FStreamed = true;
+    return;
+  }
   // The file stays open only while it is read.
   const std::unique_ptr<TTiffInput> Tiff = std::move(FTiff);
   if (!FPlanes && Tiff->StoredInterleaved()) {
@@ -68,6 +78,12 @@ void TExposure::ReadPixels(const std::atomic<bool>* Stop) {
   }
   FRgb.reset();
   Tiff->Read(FRed, FGreen, FBlue);
+}
+
+void TExposure::ReadStreamed(int Parts, const TStripRows& Rows) {
+  const std::unique_ptr<TTiffInput> Tiff = std::move(FTiff);
+  FStreamed = false;
+  Tiff->ReadStrips(Parts, RunParts, Rows);
 }
 
 TSamples16 TExposure::Samples16() const {

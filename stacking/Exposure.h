@@ -26,7 +26,8 @@ class TExposure {
 public:
   // Planes: every TIFF is read into three planes, as alignment needs
   // them. Otherwise a TIFF of interleaved 16-bit strips is read as stored
-  // and added from there, which saves copying its samples once.
+  // and added from there, which saves copying its samples once; an
+  // uncompressed one only when it is added (Streamed).
   explicit TExposure(bool Planes = false) : FPlanes(Planes) {}
 
   // Reads the header of FileName: Width and Height are then its size.
@@ -43,8 +44,15 @@ public:
   int Height() const { return FHeight; }
   // A JPEG's picture: blue, green, red rows.
   TBitmap24& Bitmap() { return FBitmap; }
-  // A TIFF's or a raw file's samples.
+  // A TIFF's or a raw file's samples; none for a streamed file.
   TSamples16 Samples16() const;
+  // Whether the file's pixels were checked rather than read: they are read
+  // when added, a strip at a time (TTiffInput::Streamable).
+  bool Streamed() const { return FStreamed; }
+  // Hands the rows of a streamed file to Rows, once, read in Parts parts
+  // on the run's threads (TTiffInput::ReadStrips). Raises as the TIFF
+  // reader does.
+  void ReadStreamed(int Parts, const TStripRows& Rows);
   const TPictureMeta& Meta() const { return FMeta; }
   // Plane 0 red, 1 green, 2 blue, for a stage that replaces its samples;
   // only of an exposure made to read planes.
@@ -55,6 +63,7 @@ private:
 
   const bool FPlanes;
   TExposureKind FKind = TExposureKind::Other;
+  bool FStreamed = false;
   int FWidth = 0;
   int FHeight = 0;
   TJpegImage FJpeg;

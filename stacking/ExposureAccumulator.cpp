@@ -72,11 +72,16 @@ void TExposureAccumulator::AddPlanes16(const uint16_t* Red, const uint16_t* Gree
     AddSamples16Row(Y, Planes);
 }
 
+void TExposureAccumulator::AddRgb16Row(int Y, const uint16_t* Row, TSumMode Mode) {
+  const int64_t First = static_cast<int64_t>(Y) * Width;
+  SumRgb16(Row, RedSum.get() + First, GreenSum.get() + First, BlueSum.get() + First, Width, Mode);
+}
+
 void TExposureAccumulator::AddSamples16Row(int Y, const TSamples16& Samples, TSumMode Mode) {
   const int64_t First = static_cast<int64_t>(Y) * Width;
   float* const Sums[3] = {RedSum.get() + First, GreenSum.get() + First, BlueSum.get() + First};
   if (Samples.Step == 3) {
-    SumRgb16(Samples.Channel[0] + 3 * First, Sums[0], Sums[1], Sums[2], Width, Mode);
+    AddRgb16Row(Y, Samples.Channel[0] + 3 * First, Mode);
     return;
   }
   for (int C = 0; C < 3; ++C)

@@ -29,6 +29,8 @@ public:
   void AddBgrRow(int Y, const uint8_t* Row, TSumMode Mode = TSumMode::Add);
   // Adds Width x Height samples of each channel.
   void AddPlanes16(const uint16_t* Red, const uint16_t* Green, const uint16_t* Blue);
+  // Adds Width pixels of red, green, blue 16-bit samples into row Y.
+  void AddRgb16Row(int Y, const uint16_t* Row, TSumMode Mode = TSumMode::Add);
   // Adds row Y of a file's 16-bit samples.
   void AddSamples16Row(int Y, const TSamples16& Samples, TSumMode Mode = TSumMode::Add);
   // The largest sum over all three planes, computed afresh.

@@ -3,7 +3,8 @@
 // after each file, the files that are already read when their turn comes
 // are added together, in one pass over the sums: per sum
 // s = ((s + a) + b) + c, the additions of one file after the other, so the
-// bytes are those of adding them one at a time. The first file of a run
+// bytes are those of adding them one at a time. A streamed file is added
+// alone as it is read, in its place among them. The first file of a run
 // is stored into the zeroed sums rather than added.
 #include "Exposure.h"
 #include "ExposureAccumulator.h"
@@ -29,7 +30,9 @@ private:
     size_t Index;
     TExposure* Exposure;
   };
-  void AddRow(int Y);
+  TSumMode NextMode() const { return FStored ? TSumMode::Add : TSumMode::Store; }
+  void AddTogether(size_t First, size_t Last, int Parts);
+  void AddStreamed(TExposure& File, int Parts);
 
   TExposureAccumulator& FSums;
   TReadAhead& FAhead;

@@ -97,19 +97,35 @@ protected:
     return Dir.File(Name);
   }
 
+  // Odd seeds are compressed in strips of 7 rows, even ones uncompressed
+  // in one strip.
   std::string Tiff(const std::string& Name, uint32_t Seed) {
-    WriteTiff(Dir.File(Name), TTiffPicture::Pattern(40, 30, 16, 3, Seed));
+    TTiffPicture Picture = TTiffPicture::Pattern(40, 30, 16, 3, Seed);
+    if (Seed % 2 == 1) {
+      Picture.Compression = 5;
+      Picture.RowsPerStrip = 7;
+    }
+    WriteTiff(Dir.File(Name), Picture);
     return Dir.File(Name);
   }
 
-  // Every file's pixels as Take gives them at its turn, and how many
-  // distinct exposures they came in.
+  // How a file came to be added: decoded, streamed, read as stored or
+  // into planes.
+  static std::string FormOf(const TExposure& X) {
+    if (X.Kind() == TExposureKind::Jpeg)
+      return "decoded";
+    if (X.Streamed())
+      return "streamed";
+    return X.Samples16().Step == 3 ? "stored" : "planes";
+  }
+
+  // Every file's sums when it is added alone as Take gives it at its turn,
+  // and how many distinct exposures they came in.
   struct TTaken {
-    std::vector<std::vector<uint8_t>> Pixels;
+    std::vector<std::vector<float>> Sums;
     size_t Distinct = 0;
     int Slots = 0;
-    // How the TIFFs' samples came: 1 in planes, 3 interleaved.
-    std::set<int> Steps;
+    std::set<std::string> Forms;
   };
   static TTaken TakeAll(const std::vector<TReadAhead::TFile>& Files, int Threads, int64_t Available,
                         bool Planes = false) {
@@ -120,23 +136,17 @@ protected:
     for (size_t I = 0; I < Files.size(); ++I) {
       TExposure& X = Ahead.Take(I, [](int, int) {});
       Seen.insert(&X);
-      std::vector<uint8_t> Bytes;
-      if (X.Kind() == TExposureKind::Jpeg) {
-        for (int Y = 0; Y < X.Height(); ++Y)
-          Bytes.insert(Bytes.end(), X.Bitmap().Row(Y), X.Bitmap().Row(Y) + 3 * X.Width());
-      } else {
-        const size_t Count = static_cast<size_t>(X.Width()) * X.Height();
-        const TSamples16 Samples = X.Samples16();
-        Taken.Steps.insert(Samples.Step);
-        for (const uint16_t* Channel : Samples.Channel)
-          for (size_t S = 0; S < Count; ++S) {
-            const uint16_t Sample = Channel[S * static_cast<size_t>(Samples.Step)];
-            Bytes.push_back(static_cast<uint8_t>(Sample & 0xFF));
-            Bytes.push_back(static_cast<uint8_t>(Sample >> 8));
-          }
-      }
-      Taken.Pixels.push_back(Bytes);
-      Ahead.Done(I);
+      Taken.Forms.insert(FormOf(X));
+      TExposureAccumulator Sums;
+      Sums.Allocate(X.Width(), X.Height());
+      TPendingAdds Alone(Sums, Ahead);
+      Alone.Hold(I, X);
+      Alone.Add(1);
+      Alone.Done();
+      const size_t Count = static_cast<size_t>(Sums.Width) * Sums.Height;
+      std::vector<float>& All = Taken.Sums.emplace_back();
+      for (const float* Plane : {Sums.RedSum.get(), Sums.GreenSum.get(), Sums.BlueSum.get()})
+        All.insert(All.end(), Plane, Plane + Count);
     }
     Taken.Distinct = Seen.size();
     Taken.Slots = Ahead.Slots();
@@ -160,20 +170,20 @@ TEST_F(ReadAhead, EveryFileComesOutAsReadAloneWhateverTheThreadsAndBudget) {
   const TTaken Wide = TakeAll(Files, 4, Plenty);
   EXPECT_EQ(Wide.Slots, 4);
   EXPECT_LE(Wide.Distinct, 4u);
-  EXPECT_EQ(Wide.Pixels, Serial.Pixels);
+  EXPECT_EQ(Wide.Sums, Serial.Sums);
   // Four threads but memory for the sums and two files (two times 6 bytes
   // per pixel, doubled): never more than two held.
   const int64_t Pixels = 40 * 30;
   const TTaken Tight = TakeAll(Files, 4, 12 * Pixels + 2 * 2 * 6 * Pixels);
   EXPECT_EQ(Tight.Slots, 2);
   EXPECT_LE(Tight.Distinct, 2u);
-  EXPECT_EQ(Tight.Pixels, Serial.Pixels);
-  // TIFFs read into planes, as for alignment, hold the same samples as
-  // those read as stored.
+  EXPECT_EQ(Tight.Sums, Serial.Sums);
+  // TIFFs read into planes, as for alignment, add up to the same sums as
+  // those streamed or read as stored.
   const TTaken Planes = TakeAll(Files, 2, Plenty, true);
-  EXPECT_EQ(Planes.Pixels, Serial.Pixels);
-  EXPECT_EQ(Planes.Steps, std::set<int>{1});
-  EXPECT_EQ(Serial.Steps, std::set<int>{3});
+  EXPECT_EQ(Planes.Sums, Serial.Sums);
+  EXPECT_EQ(Planes.Forms, (std::set<std::string>{"decoded", "planes"}));
+  EXPECT_EQ(Serial.Forms, (std::set<std::string>{"decoded", "streamed", "stored"}));
 }
 
 TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
@@ -202,14 +212,17 @@ TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
   }
 }
 
-// Files added together in one pass over the sums get the additions of
-// adding them one at a time, in their order: with the sums at 2^24, where
-// odd samples round, another order would give other sums.
+// Files added together in one pass over the sums, and streamed files
+// added alone among them, get the additions of adding them one at a time,
+// in their order: with the sums at 2^24, where odd samples round, another
+// order would give other sums.
 TEST_F(ReadAhead, FilesAddedTogetherGiveTheSumsOfAddingThemInTurn) {
-  const std::vector<TReadAhead::TFile> Files = {{Tiff("a.tif", 1), TExposureKind::Tiff},
-                                                {Jpeg("b.jpg", 2), TExposureKind::Jpeg},
-                                                {Tiff("c.tif", 3), TExposureKind::Tiff},
-                                                {Jpeg("d.jpg", 4), TExposureKind::Jpeg}};
+  const std::vector<TReadAhead::TFile> Files = {
+      {Tiff("a.tif", 1), TExposureKind::Tiff}, {Jpeg("b.jpg", 2), TExposureKind::Jpeg},
+      {Tiff("c.tif", 3), TExposureKind::Tiff}, {Jpeg("d.jpg", 4), TExposureKind::Jpeg},
+      {Tiff("e.tif", 6), TExposureKind::Tiff}, {Tiff("f.tif", 8), TExposureKind::Tiff},
+      {Jpeg("g.jpg", 9), TExposureKind::Jpeg}};
+  const uint32_t Seeds[] = {1, 2, 3, 4, 6, 8, 9};
   const size_t Count = 40 * 30;
   for (int Threads : {1, 2, 4}) {
     TRunPool Pool(Threads);
@@ -225,7 +238,10 @@ TEST_F(ReadAhead, FilesAddedTogetherGiveTheSumsOfAddingThemInTurn) {
           Expected[C * Count + P] +=
               X.Kind() == TExposureKind::Jpeg
                   ? X.Bitmap().Row(static_cast<int>(P / 40))[(P % 40) * 3 + 2 - C]
-                  : X.Samples16().Channel[C][P * static_cast<size_t>(X.Samples16().Step)];
+                  : static_cast<float>(TTiffPicture::Pattern(40, 30, 16, 3, Seeds[I])
+                                           .At(static_cast<uint32_t>(P % 40),
+                                               static_cast<uint32_t>(P / 40),
+                                               static_cast<uint16_t>(C)));
       Pending.Hold(I, X);
       if (I > 0)
         continue;

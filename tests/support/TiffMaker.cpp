@@ -252,21 +252,60 @@ template <class F> std::string FailureOf(F&& Read) {
   return {};
 }
 
-// A file the reader can take as stored is read that way too: it must fail
-// with the same message or give the same samples as the planes.
+// Samples read as stored, red, green and blue interleaved, or the
+// message of the read's failure.
+struct TStoredRead {
+  std::string Message;
+  std::vector<uint16_t> Rgb;
+};
+
+std::string Disagreement(const std::string& Way, const TStoredRead& Read, const TTiffLoad& L) {
+  if (Read.Message != L.Message)
+    return Way + ": '" + Read.Message + "'";
+  const size_t Count = Read.Message.empty() ? size_t{L.Width} * L.Height : 0;
+  for (size_t I = 0; I < Count; ++I)
+    if (Read.Rgb.at(3 * I) != L.Red[I] || Read.Rgb.at(3 * I + 1) != L.Green[I] ||
+        Read.Rgb.at(3 * I + 2) != L.Blue[I])
+      return Way + ": other samples at " + std::to_string(I);
+  return {};
+}
+
+// Runs the parts one after the other, so that their rows come in order.
+void InTurn(int Parts, const std::function<void(int Part)>& Part) {
+  for (int P = 0; P < Parts; ++P)
+    Part(P);
+}
+
+// A file the reader can take as stored is read that way too, and streamed
+// in three parts when it can be: each must fail with the same message or
+// give the same samples as the planes. A streamed file fails in its check
+// or not at all.
 std::string StoredReadDisagrees(const std::string& FileName, const TTiffLoad& L) {
   TTiffInput Input(FileName);
   if (!Input.StoredInterleaved())
     return {};
   TPlane16 Rgb = AllocPlane16(1, 1);
-  const std::string Message = FailureOf([&] { Input.ReadAsStored(Rgb); });
-  if (Message != L.Message || Message.empty() != static_cast<bool>(Rgb))
-    return "read as stored: '" + Message + "'";
-  const size_t Count = size_t{L.Width} * L.Height;
-  for (size_t I = 0; Rgb && I < Count; ++I)
-    if (Rgb[3 * I] != L.Red[I] || Rgb[3 * I + 1] != L.Green[I] || Rgb[3 * I + 2] != L.Blue[I])
-      return "read as stored: other samples at " + std::to_string(I);
-  return {};
+  TStoredRead Block;
+  Block.Message = FailureOf([&] { Input.ReadAsStored(Rgb); });
+  if (Block.Message.empty() != static_cast<bool>(Rgb))
+    return "read as stored: block kept after a failure";
+  if (Rgb)
+    Block.Rgb.assign(Rgb.get(), Rgb.get() + size_t{L.Width} * L.Height * 3);
+  const std::string Result = Disagreement("read as stored", Block, L);
+  TTiffInput Again(FileName);
+  if (!Result.empty() || !Again.Streamable())
+    return Result;
+  TStoredRead Streamed;
+  Streamed.Message = FailureOf([&] { Again.CheckStrips(); });
+  const std::string Late = FailureOf([&] {
+    if (Streamed.Message.empty())
+      Again.ReadStrips(3, InTurn, [&](int, uint32_t Y0, uint32_t Rows, const uint16_t* Samples) {
+        if (size_t{Y0} * L.Width * 3 != Streamed.Rgb.size())
+          throw Exception("rows out of order");
+        Streamed.Rgb.insert(Streamed.Rgb.end(), Samples, Samples + size_t{Rows} * L.Width * 3);
+      });
+  });
+  return Late.empty() ? Disagreement("streamed", Streamed, L) : "streamed: '" + Late + "'";
 }
 
 } // namespace
