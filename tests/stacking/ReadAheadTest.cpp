@@ -2,13 +2,16 @@
 // number of threads is set, and that every file comes out as read alone.
 #include "ReadAhead.h"
 #include "ExposureAccumulator.h"
+#include "FailingNew.h"
 #include "JpegMaker.h"
 #include "PendingAdds.h"
+#include "ProcessThreads.h"
 #include "ReadAheadPlan.h"
 #include "RunThreads.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
 #include "VekExceptions.h"
+#include "WaitFor.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -102,6 +105,23 @@ protected:
     return Dir.File(Name);
   }
 
+  // The exposure's pixels: a JPEG's rows, or a TIFF's planes.
+  static std::vector<uint8_t> BytesOf(TExposure& X) {
+    std::vector<uint8_t> Bytes;
+    if (X.Kind() == TExposureKind::Jpeg) {
+      for (int Y = 0; Y < X.Height(); ++Y)
+        Bytes.insert(Bytes.end(), X.Bitmap().Row(Y), X.Bitmap().Row(Y) + 3 * X.Width());
+      return Bytes;
+    }
+    const size_t Count = static_cast<size_t>(X.Width()) * X.Height();
+    for (const uint16_t* Plane : {X.Red(), X.Green(), X.Blue()})
+      for (size_t S = 0; S < Count; ++S) {
+        Bytes.push_back(static_cast<uint8_t>(Plane[S] & 0xFF));
+        Bytes.push_back(static_cast<uint8_t>(Plane[S] >> 8));
+      }
+    return Bytes;
+  }
+
   // Every file's pixels as Take gives them at its turn, and how many
   // distinct exposures they came in.
   struct TTaken {
@@ -118,19 +138,7 @@ protected:
     for (size_t I = 0; I < Files.size(); ++I) {
       TExposure& X = Ahead.Take(I, [](int, int) {});
       Seen.insert(&X);
-      std::vector<uint8_t> Bytes;
-      if (X.Kind() == TExposureKind::Jpeg) {
-        for (int Y = 0; Y < X.Height(); ++Y)
-          Bytes.insert(Bytes.end(), X.Bitmap().Row(Y), X.Bitmap().Row(Y) + 3 * X.Width());
-      } else {
-        const size_t Count = static_cast<size_t>(X.Width()) * X.Height();
-        for (const uint16_t* Plane : {X.Red(), X.Green(), X.Blue()})
-          for (size_t S = 0; S < Count; ++S) {
-            Bytes.push_back(static_cast<uint8_t>(Plane[S] & 0xFF));
-            Bytes.push_back(static_cast<uint8_t>(Plane[S] >> 8));
-          }
-      }
-      Taken.Pixels.push_back(Bytes);
+      Taken.Pixels.push_back(BytesOf(X));
       Ahead.Done(I);
     }
     Taken.Distinct = Seen.size();
@@ -189,6 +197,38 @@ TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
     EXPECT_THROW(Ahead.Take(4, [](int, int) { throw EAbort(); }), EAbort);
     EXPECT_EQ(Checked, (std::vector<std::string>{"40x30", "40x30"})) << Threads;
   }
+}
+
+// A task that finds no memory for a buffer leaves its file to be read at
+// its turn, and its worker lives on to read later files.
+TEST_F(ReadAhead, ATaskWithoutMemoryForABufferLeavesItsFileToItsTurn) {
+  std::vector<TReadAhead::TFile> Files;
+  for (int I = 0; I < 4; ++I)
+    Files.push_back({Jpeg(std::to_string(I) + ".jpg", I), TExposureKind::Jpeg});
+  const std::vector<std::vector<uint8_t>> Alone = TakeAll(Files, 1, Plenty).Pixels;
+
+  TRunPool Pool(2);
+  const int Threads = ThreadsOfThisProcess();
+  std::unique_ptr<TReadAhead> Ahead;
+  {
+    // Both tasks start at the first file; the first thing each allocates
+    // is that file's buffer.
+    const TFailingNew Failing(2);
+    Ahead = std::make_unique<TReadAhead>(Files, Pool, int64_t{1} << 30, Plenty);
+    ASSERT_TRUE(WaitFor([&] { return Failing.Failed() == 2; }));
+  }
+  ASSERT_TRUE(WaitFor([&] { return Ahead->Reading() == 0; }));
+  EXPECT_FALSE(Ahead->Ready(0));
+  EXPECT_EQ(ThreadsOfThisProcess(), Threads);
+  for (size_t I = 0; I < Files.size(); ++I) {
+    // Once the first file's buffer is given back, the workers read on.
+    if (I > 0) {
+      EXPECT_TRUE(WaitFor([&] { return Ahead->Ready(I); })) << I;
+    }
+    EXPECT_EQ(BytesOf(Ahead->Take(I, [](int, int) {})), Alone[I]) << I;
+    Ahead->Done(I);
+  }
+  EXPECT_EQ(ThreadsOfThisProcess(), Threads);
 }
 
 // Files added together in one pass over the sums get the additions of

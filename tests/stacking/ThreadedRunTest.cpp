@@ -8,6 +8,7 @@
 #include "DngMaker.h"
 #include "HandheldBracket.h"
 #include "JpegMaker.h"
+#include "ProcessThreads.h"
 #include "StackingRun.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
@@ -16,7 +17,6 @@
 #include "VekSystem.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -61,17 +61,6 @@ struct TOutcome {
   std::string Settings;
   TCropRect Crop;
 };
-
-int ThreadsOfThisProcess() {
-  int Count = 0;
-  DIR* Tasks = opendir("/proc/self/task");
-  if (!Tasks)
-    return -1;
-  while (const dirent* Entry = readdir(Tasks))
-    Count += Entry->d_name[0] != '.';
-  closedir(Tasks);
-  return Count;
-}
 
 class ThreadedRun : public TRunTest {
 protected:
