@@ -311,16 +311,19 @@ TEST_F(ThreadedRun, AResultOfSeveralBandsIsTheSameBytesInEveryLayoutAndCrop) {
     bool Float;
     bool Aligned;
   };
-  for (const TCase& Case : {TCase{slTiles, tcNone, false, false},
-                            {slTiles, tcLZW, false, false},
-                            {slStrips, tcDeflate, false, false},
-                            {slTiles, tcNone, true, false},
+  // Every compression for the float result in either layout; the band
+  // code is the same for 16-bit samples. Aligning takes the longest: once
+  // for each layout.
+  for (const TCase& Case : {TCase{slTiles, tcNone, true, false},
+                            {slTiles, tcLZW, true, false},
                             {slTiles, tcDeflate, true, false},
                             {slStrips, tcNone, true, false},
                             {slStrips, tcLZW, true, false},
-                            {slTiles, tcLZW, false, true},
-                            {slTiles, tcNone, true, true},
-                            {slStrips, tcDeflate, true, true}}) {
+                            {slStrips, tcDeflate, true, false},
+                            {slTiles, tcLZW, false, false},
+                            {slStrips, tcNone, false, false},
+                            {slTiles, tcLZW, true, true},
+                            {slStrips, tcDeflate, false, true}}) {
     SCOPED_TRACE("layout " + std::to_string(Case.Layout) + ", compression " +
                  std::to_string(Case.Compression) + (Case.Float ? ", float" : "") +
                  (Case.Aligned ? ", aligned" : ""));
