@@ -221,7 +221,7 @@ TEST_F(ReadAhead, ATaskWithoutMemoryForABufferLeavesItsFileToItsTurn) {
   EXPECT_FALSE(Ahead->Ready(0));
   EXPECT_EQ(ThreadsOfThisProcess(), Threads);
   for (size_t I = 0; I < Files.size(); ++I) {
-    // Once the first file's buffer is given back, the workers read on.
+    // From the first file's turn on, the workers read ahead again.
     if (I > 0) {
       EXPECT_TRUE(WaitFor([&] { return Ahead->Ready(I); })) << I;
     }

@@ -1,5 +1,6 @@
 #include "FailingNew.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
