@@ -8,6 +8,6 @@
 #include <string>
 
 // Result gives the size, layout, compression and what travels along;
-// Crop is the part of the sums written.
+// Crop is the part of the sums written; Threads scale a band at once.
 void SaveFloatResult(const TExposureAccumulator& Sums, const std::string& FileName,
-                     const TTiffResult& Result, const TCropRect& Crop);
+                     const TTiffResult& Result, const TCropRect& Crop, int Threads);

@@ -142,25 +142,18 @@ void WriteResult(TRunHost& Host, TExposureAccumulator& Sums, const std::string& 
   // The pieces are compressed on the run's threads, a band at a time.
   Result.Threads = {Threads, RunParts};
   if (Host.FloatResult()) {
-    SaveFloatResult(Sums, FileName, Result, Crop);
+    SaveFloatResult(Sums, FileName, Result, Crop, Threads);
     return;
   }
   const float Scale = Sums.ScaleFor(65535);
   // The sums are scaled straight into the writer's pieces: output planes
   // would be 6 bytes per pixel of fresh memory, the slowest thing a run
   // touches. With more threads a band of tiles is scaled at once.
-  TBandExport Band(Sums, Scale, Threads);
-  SaveTiff16Replacing(
-      FileName, Result,
-      [&](uint32_t X0, uint32_t Y0, uint32_t Cols, uint32_t Rows, uint16_t* Tile, size_t Stride) {
-        X0 += static_cast<uint32_t>(Crop.X);
-        Y0 += static_cast<uint32_t>(Crop.Y);
-        if (Threads > 1)
-          Band.Fill(X0, Y0, Cols, Rows, Tile, Stride);
-        else
-          Sums.ExportTile16(Scale, static_cast<int>(X0), static_cast<int>(Y0),
-                            static_cast<int>(Cols), static_cast<int>(Rows), Tile, Stride);
+  TBandExport<uint16_t> Band(
+      Crop, Threads, [&](int X0, int Y0, int Cols, int Rows, uint16_t* Piece, size_t Stride) {
+        Sums.ExportTile16(Scale, X0, Y0, Cols, Rows, Piece, Stride);
       });
+  SaveTiff16Replacing(FileName, Result, Band.Source());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "TempDir.h"
 #include "VekLogServer.h"
 #include "VekSystem.h"
+#include "WaitFor.h"
 
 #include <chrono>
 #include <filesystem>
@@ -35,18 +36,6 @@ protected:
   void Finish() { FinalizeVekSystem(); }
 
   std::string ErrorLog() const { return ReadBytes(Temp.File("Errors.Txt")); }
-
-  // Polls Condition until it holds or a generous deadline passes; the
-  // deadline only keeps a broken build from hanging.
-  static bool WaitFor(const std::function<bool()>& Condition) {
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!Condition()) {
-      if (std::chrono::steady_clock::now() > Deadline)
-        return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-  }
 
   static bool ServerRunning() {
     std::lock_guard<std::recursive_mutex> Guard(LogLock);

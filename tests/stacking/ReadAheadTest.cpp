@@ -2,13 +2,16 @@
 // number of threads is set, and that every file comes out as read alone.
 #include "ReadAhead.h"
 #include "ExposureAccumulator.h"
+#include "FailingNew.h"
 #include "JpegMaker.h"
 #include "PendingAdds.h"
+#include "ProcessThreads.h"
 #include "ReadAheadPlan.h"
 #include "RunThreads.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
 #include "VekExceptions.h"
+#include "WaitFor.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -119,6 +122,22 @@ protected:
     return X.Samples16().Step == 3 ? "stored" : "planes";
   }
 
+  // The sums of file Index, taken as X, stored alone into sums of its own;
+  // the file is then done.
+  static std::vector<float> SumsAlone(TReadAhead& Ahead, size_t Index, TExposure& X) {
+    TExposureAccumulator Sums;
+    Sums.Allocate(X.Width(), X.Height());
+    TPendingAdds Alone(Sums, Ahead);
+    Alone.Hold(Index, X);
+    Alone.Add(1);
+    Alone.Done();
+    const size_t Count = static_cast<size_t>(Sums.Width) * Sums.Height;
+    std::vector<float> All;
+    for (const float* Plane : {Sums.RedSum.get(), Sums.GreenSum.get(), Sums.BlueSum.get()})
+      All.insert(All.end(), Plane, Plane + Count);
+    return All;
+  }
+
   // Every file's sums when it is added alone as Take gives it at its turn,
   // and how many distinct exposures they came in.
   struct TTaken {
@@ -137,16 +156,7 @@ protected:
       TExposure& X = Ahead.Take(I, [](int, int) {});
       Seen.insert(&X);
       Taken.Forms.insert(FormOf(X));
-      TExposureAccumulator Sums;
-      Sums.Allocate(X.Width(), X.Height());
-      TPendingAdds Alone(Sums, Ahead);
-      Alone.Hold(I, X);
-      Alone.Add(1);
-      Alone.Done();
-      const size_t Count = static_cast<size_t>(Sums.Width) * Sums.Height;
-      std::vector<float>& All = Taken.Sums.emplace_back();
-      for (const float* Plane : {Sums.RedSum.get(), Sums.GreenSum.get(), Sums.BlueSum.get()})
-        All.insert(All.end(), Plane, Plane + Count);
+      Taken.Sums.push_back(SumsAlone(Ahead, I, X));
     }
     Taken.Distinct = Seen.size();
     Taken.Slots = Ahead.Slots();
@@ -210,6 +220,37 @@ TEST_F(ReadAhead, PassedOverFilesAndARefusingCheckEndTheirTurns) {
     EXPECT_THROW(Ahead.Take(4, [](int, int) { throw EAbort(); }), EAbort);
     EXPECT_EQ(Checked, (std::vector<std::string>{"40x30", "40x30"})) << Threads;
   }
+}
+
+// A task that finds no memory for a buffer leaves its file to be read at
+// its turn, and its worker lives on to read later files.
+TEST_F(ReadAhead, ATaskWithoutMemoryForABufferLeavesItsFileToItsTurn) {
+  std::vector<TReadAhead::TFile> Files;
+  for (int I = 0; I < 4; ++I)
+    Files.push_back({Jpeg(std::to_string(I) + ".jpg", I), TExposureKind::Jpeg});
+  const std::vector<std::vector<float>> Alone = TakeAll(Files, 1, Plenty).Sums;
+
+  TRunPool Pool(2);
+  const int Threads = ThreadsOfThisProcess();
+  std::unique_ptr<TReadAhead> Ahead;
+  {
+    // Both tasks start at the first file; the first thing each allocates
+    // is that file's buffer.
+    const TFailingNew Failing(2);
+    Ahead = std::make_unique<TReadAhead>(Files, Pool, int64_t{1} << 30, Plenty);
+    ASSERT_TRUE(WaitFor([&] { return Failing.Failed() == 2; }));
+  }
+  ASSERT_TRUE(WaitFor([&] { return Ahead->Reading() == 0; }));
+  EXPECT_FALSE(Ahead->Ready(0));
+  EXPECT_EQ(ThreadsOfThisProcess(), Threads);
+  for (size_t I = 0; I < Files.size(); ++I) {
+    // From the first file's turn on, the workers read ahead again.
+    if (I > 0) {
+      EXPECT_TRUE(WaitFor([&] { return Ahead->Ready(I); })) << I;
+    }
+    EXPECT_EQ(SumsAlone(*Ahead, I, Ahead->Take(I, [](int, int) {})), Alone[I]) << I;
+  }
+  EXPECT_EQ(ThreadsOfThisProcess(), Threads);
 }
 
 // Files added together in one pass over the sums, and streamed files

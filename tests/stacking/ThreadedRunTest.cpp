@@ -6,7 +6,9 @@
 #include "ScriptedHost.h"
 
 #include "DngMaker.h"
+#include "HandheldBracket.h"
 #include "JpegMaker.h"
+#include "ProcessThreads.h"
 #include "StackingRun.h"
 #include "TempDir.h"
 #include "TiffMaker.h"
@@ -15,7 +17,6 @@
 #include "VekSystem.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -32,6 +33,8 @@ public:
   TThreadedHost(int ThreadCount, bool Picture) : FThreads(ThreadCount), FPicture(Picture) {}
   int Threads() const override { return FThreads; }
   bool ShowsPicture() const override { return FPicture; }
+  bool Align() const override { return Aligned; }
+  void Cropped(int, int, const TCropRect& Rect) override { Crop = Rect; }
   void ShowPicture(const TBitmap24& Bitmap) override {
     TScriptedHost::ShowPicture(Bitmap);
     Previews.push_back(Picture);
@@ -41,6 +44,8 @@ public:
   std::vector<std::vector<uint8_t>> Previews;
   // Called with the number of previews shown so far.
   std::function<void(size_t)> OnPreview;
+  bool Aligned = false;
+  TCropRect Crop;
 
 private:
   int FThreads;
@@ -54,18 +59,8 @@ struct TOutcome {
   std::string Failure = "none";
   std::string Result;
   std::string Settings;
+  TCropRect Crop;
 };
-
-int ThreadsOfThisProcess() {
-  int Count = 0;
-  DIR* Tasks = opendir("/proc/self/task");
-  if (!Tasks)
-    return -1;
-  while (const dirent* Entry = readdir(Tasks))
-    Count += Entry->d_name[0] != '.';
-  closedir(Tasks);
-  return Count;
-}
 
 class ThreadedRun : public TRunTest {
 protected:
@@ -106,8 +101,10 @@ protected:
     std::filesystem::remove(Dir.File("VadevEzuzeva.ini"));
     std::filesystem::remove(Dir.File(Output));
     TThreadedHost Host(Threads, Picture);
+    Host.SaveLayout = Layout;
     Host.SaveCompression = Compression;
     Host.Float = Float;
+    Host.Aligned = Aligned;
     Host.OpenAnswers.push_back({true, Files, 2});
     Host.SaveAnswer = Dir.File(Output);
     TOutcome Outcome;
@@ -121,6 +118,7 @@ protected:
     EXPECT_EQ(ThreadsOfThisProcess(), Before) << Threads << " threads";
     Outcome.Log = Host.Log;
     Outcome.Previews = Host.Previews;
+    Outcome.Crop = Host.Crop;
     if (std::filesystem::exists(Dir.File(Output)))
       Outcome.Result = ReadBytes(Dir.File(Output));
     if (std::filesystem::exists(Dir.File("VadevEzuzeva.ini")))
@@ -130,9 +128,11 @@ protected:
 
   // The same run with 2 and 4 threads as with 1, in every respect but the
   // name of the result.
-  // How the runs save their results.
+  // How the runs save their results, and whether they align.
+  TSaveLayout Layout = slTiles;
   TTiffCompression Compression = tcNone;
   bool Float = false;
+  bool Aligned = false;
 
   void ExpectSameForEveryThreadCount(const std::vector<std::string>& Files, const TOutcome& One,
                                      const std::string& Output = "serial.tif") {
@@ -287,27 +287,60 @@ TEST_F(ThreadedRun, SkippedAndChangedFilesAreTakenAsAtTheirTurn) {
   }
 }
 
-TEST_F(ThreadedRun, AResultOfSeveralBandsOfTilesIsTheSameBytes) {
+TEST_F(ThreadedRun, AResultOfSeveralBandsIsTheSameBytesInEveryLayoutAndCrop) {
   // 600 x 300 pixels: two bands of three tiles, the last ones cut short,
-  // scaled band by band and compressed by several threads.
-  std::vector<std::string> Files;
+  // or strips of 72 and 36 rows, the last one shorter; aligned, a part of
+  // the sums inside every edge is written. Each is scaled band by band
+  // and compressed by several threads.
+  std::vector<std::string> Plain;
   for (int I = 0; I < 3; ++I) {
     TJpegPicture Picture = TJpegPicture::Solid(600, 300, TJpegKind::Rgb, {0, 0, 0});
     for (int Y = 0; Y < 300; ++Y)
       for (int X = 0; X < 600; ++X)
         for (int C = 0; C < 3; ++C)
           Picture.At(X, Y)[C] = static_cast<uint8_t>((X + 2 * Y + 60 * C + 90 * I) & 0xFF);
-    Files.push_back(Dir.File(std::to_string(I) + "wide.jpg"));
-    WriteJpeg(Files.back(), Picture, {90});
+    Plain.push_back(Dir.File(std::to_string(I) + "wide.jpg"));
+    WriteJpeg(Plain.back(), Picture, {90});
   }
-  for (auto [Compressed, AsFloat] :
-       {std::pair{tcNone, false}, std::pair{tcLZW, false}, std::pair{tcDeflate, true}}) {
-    SCOPED_TRACE("compression " + std::to_string(Compressed) + (AsFloat ? ", float" : ""));
-    Compression = Compressed;
-    Float = AsFloat;
+  const std::vector<std::string> Moved =
+      WriteBracket(Dir.Path().string(), THandheldScene(3), 600, 300,
+                   {{NoMove, 0}, {HandheldMove(600, 300, 0.8, 9.5, -7.3, 0.97), 0.5}}, true);
+  struct TCase {
+    TSaveLayout Layout;
+    TTiffCompression Compression;
+    bool Float;
+    bool Aligned;
+  };
+  // Every compression for the float result in either layout; the band
+  // code is the same for 16-bit samples. Aligning takes the longest: once
+  // for each layout.
+  for (const TCase& Case : {TCase{slTiles, tcNone, true, false},
+                            {slTiles, tcLZW, true, false},
+                            {slTiles, tcDeflate, true, false},
+                            {slStrips, tcNone, true, false},
+                            {slStrips, tcLZW, true, false},
+                            {slStrips, tcDeflate, true, false},
+                            {slTiles, tcLZW, false, false},
+                            {slStrips, tcNone, false, false},
+                            {slTiles, tcLZW, true, true},
+                            {slStrips, tcDeflate, false, true}}) {
+    SCOPED_TRACE("layout " + std::to_string(Case.Layout) + ", compression " +
+                 std::to_string(Case.Compression) + (Case.Float ? ", float" : "") +
+                 (Case.Aligned ? ", aligned" : ""));
+    Layout = Case.Layout;
+    Compression = Case.Compression;
+    Float = Case.Float;
+    Aligned = Case.Aligned;
+    const std::vector<std::string>& Files = Case.Aligned ? Moved : Plain;
     const TOutcome One = Stack(Files, 1, "wide.tif");
     ASSERT_EQ(One.Failure, "none");
-    if (Compressed == tcNone) {
+    if (Case.Aligned) {
+      ASSERT_GT(One.Crop.X, 0);
+      ASSERT_GT(One.Crop.Y, 0);
+      ASSERT_LT(One.Crop.X + One.Crop.Width, 600);
+      ASSERT_LT(One.Crop.Y + One.Crop.Height, 300);
+    }
+    if (Case.Compression == tcNone) {
       ASSERT_GT(One.Result.size(), size_t{600} * 300 * 6);
     }
     ExpectSameForEveryThreadCount(Files, One, "wide.tif");
