@@ -114,14 +114,7 @@ float TExposureAccumulator::ScaleFor(float Target) {
 
 void TExposureAccumulator::RenderPreviewRow(int Y, float Scale, uint8_t* Row) const {
   const int64_t First = static_cast<int64_t>(Y) * Width;
-  const float* Red = RedSum.get() + First;
-  const float* Green = GreenSum.get() + First;
-  const float* Blue = BlueSum.get() + First;
-  for (int X = 0; X < Width; ++X) {
-    Row[3 * X] = static_cast<uint8_t>(Scaled(Blue[X], Scale));
-    Row[3 * X + 1] = static_cast<uint8_t>(Scaled(Green[X], Scale));
-    Row[3 * X + 2] = static_cast<uint8_t>(Scaled(Red[X], Scale));
-  }
+  ScaleRow8(BlueSum.get() + First, GreenSum.get() + First, RedSum.get() + First, Scale, Row, Width);
 }
 
 void TExposureAccumulator::ExportPlanes16(float Scale, uint16_t* Red, uint16_t* Green,
@@ -138,12 +131,8 @@ void TExposureAccumulator::ExportTile16(float Scale, int X0, int Y0, int Cols, i
                                         uint16_t* Tile, size_t Stride) const {
   for (int R = 0; R < Rows; ++R) {
     const int64_t First = static_cast<int64_t>(Y0 + R) * Width + X0;
-    uint16_t* Out = Tile + R * Stride;
-    for (int64_t I = First; I < First + Cols; ++I) {
-      *Out++ = static_cast<uint16_t>(Scaled(RedSum[I], Scale));
-      *Out++ = static_cast<uint16_t>(Scaled(GreenSum[I], Scale));
-      *Out++ = static_cast<uint16_t>(Scaled(BlueSum[I], Scale));
-    }
+    ScaleRow16(RedSum.get() + First, GreenSum.get() + First, BlueSum.get() + First, Scale,
+               Tile + R * Stride, Cols);
   }
 }
 

@@ -189,7 +189,31 @@ void StorePlane16(const uint16_t* __restrict Samples, float* __restrict Sums, in
     Sums[X] = Samples[X];
 }
 
+// The product of a float sum and a float scale is exact in double.
+template <class T>
+inline void ScaleRow(const float* __restrict First, const float* __restrict Second,
+                     const float* __restrict Third, float Scale, T* __restrict Out, int Count) {
+  const double By = Scale;
+  for (int X = 0; X < Count; ++X) {
+    Out[3 * X] = static_cast<T>(static_cast<int32_t>(static_cast<double>(First[X]) * By));
+    Out[3 * X + 1] = static_cast<T>(static_cast<int32_t>(static_cast<double>(Second[X]) * By));
+    Out[3 * X + 2] = static_cast<T>(static_cast<int32_t>(static_cast<double>(Third[X]) * By));
+  }
+}
+
 } // namespace
+
+VELMORA_WIDE_LOOP
+void ScaleRow16(const float* First, const float* Second, const float* Third, float Scale,
+                uint16_t* Out, int Count) {
+  ScaleRow(First, Second, Third, Scale, Out, Count);
+}
+
+VELMORA_WIDE_LOOP
+void ScaleRow8(const float* First, const float* Second, const float* Third, float Scale,
+               uint8_t* Out, int Count) {
+  ScaleRow(First, Second, Third, Scale, Out, Count);
+}
 
 namespace detail {
 

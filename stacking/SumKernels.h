@@ -17,6 +17,14 @@ void SumRgb16(const uint16_t* Row, float* Red, float* Green, float* Blue, int Co
 // Count 16-bit samples into a row of sums.
 void SumPlane16(const uint16_t* Samples, float* Sums, int Count, TSumMode Mode);
 
+// The sums' way out: Count pixels of three rows of sums, each sum times
+// Scale, the exact product truncated toward zero and its low 8 or 16 bits
+// kept, written interleaved in the order the rows are given.
+void ScaleRow16(const float* First, const float* Second, const float* Third, float Scale,
+                uint16_t* Out, int Count);
+void ScaleRow8(const float* First, const float* Second, const float* Third, float Scale,
+               uint8_t* Out, int Count);
+
 namespace detail {
 // The versions of SumBgr and SumRgb16, so that each can be checked on any machine
 // that can run it; both take the widest the machine has.

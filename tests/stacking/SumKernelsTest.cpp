@@ -4,6 +4,7 @@
 // every row length around the vectors' widths.
 #include "SumKernels.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -56,3 +57,28 @@ TEST(SumKernels, EveryPathGivesThePlainSumsAtEveryLength) {
 }
 
 } // namespace
+
+// The way out keeps the exact product truncated, at every row length:
+// products just below and above whole numbers, and sums beyond 2^24,
+// show a rounded or single-precision product.
+TEST(SumKernels, ScaledRowsTruncateTheExactProduct) {
+  const float Scale = 65535.0F / 50331647.0F;
+  for (const int Count : {0, 1, 3, 4, 5, 7, 8, 9, 16, 17, 33, 100}) {
+    const size_t N = static_cast<size_t>(Count);
+    std::vector<float> Rows[3];
+    for (size_t C = 0; C < 3; ++C)
+      for (size_t X = 0; X < N; ++X)
+        Rows[C].push_back(static_cast<float>((X * 7919 + C * 104729) % 50331648) +
+                          (X % 3 == 0 ? 0.5F : 0.0F));
+    std::vector<uint16_t> Wide(3 * N);
+    std::vector<uint8_t> Narrow(3 * N);
+    ScaleRow16(Rows[0].data(), Rows[1].data(), Rows[2].data(), Scale, Wide.data(), Count);
+    ScaleRow8(Rows[0].data(), Rows[1].data(), Rows[2].data(), Scale / 257, Narrow.data(), Count);
+    for (size_t X = 0; X < N; ++X)
+      for (size_t C = 0; C < 3; ++C) {
+        const double Sum = Rows[C][X];
+        ASSERT_EQ(Wide[3 * X + C], static_cast<uint16_t>(std::trunc(Sum * double{Scale})));
+        ASSERT_EQ(Narrow[3 * X + C], static_cast<uint8_t>(std::trunc(Sum * double{Scale / 257})));
+      }
+  }
+}
