@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-void TPendingAdds::Add(int Parts) {
+void TPendingAdds::Add(int Parts, bool Maximum) {
+  FMaximumTaken = Maximum;
   size_t First = 0;
   while (First < FHeld.size()) {
     if (FHeld[First].Exposure->Streamed()) {
@@ -37,13 +38,12 @@ void TPendingAdds::AddTogether(size_t First, size_t Last, int Parts) {
           FSums.AddSamples16Row(Y, File.Samples16(), Mode);
         Mode = TSumMode::Add;
       }
-      Maximum = FSums.RowMaximum(Y, Maximum);
+      if (FMaximumTaken)
+        Maximum = FSums.RowMaximum(Y, Maximum);
     }
     Maxima[static_cast<size_t>(Part)] = Maximum;
   });
-  // Sums are never NaN: the largest of the parts' maxima is the maximum.
-  FSums.Maximum = *std::max_element(Maxima.begin(), Maxima.end());
-  FStored = true;
+  TakeMaximum(Maxima);
 }
 
 // Rows are added as their strip is read, by the part that reads it.
@@ -57,10 +57,17 @@ void TPendingAdds::AddStreamed(TExposure& File, int Parts) {
     for (uint32_t R = 0; R < Rows; ++R) {
       const int Y = static_cast<int>(Y0 + R);
       FSums.AddRgb16Row(Y, Rgb + Row * R, Mode);
-      Maximum = FSums.RowMaximum(Y, Maximum);
+      if (FMaximumTaken)
+        Maximum = FSums.RowMaximum(Y, Maximum);
     }
   });
-  FSums.Maximum = *std::max_element(Maxima.begin(), Maxima.end());
+  TakeMaximum(Maxima);
+}
+
+// Sums are never NaN: the largest of the parts' maxima is the maximum.
+void TPendingAdds::TakeMaximum(const std::vector<float>& Maxima) {
+  if (FMaximumTaken)
+    FSums.Maximum = *std::max_element(Maxima.begin(), Maxima.end());
   FStored = true;
 }
 

@@ -19,9 +19,12 @@ public:
   // File Index was taken as Exposure; it stays the run's until Done.
   void Hold(size_t Index, TExposure& Exposure) { FHeld.push_back({Index, &Exposure}); }
   bool Empty() const { return FHeld.empty(); }
-  // Adds every file held, Parts threads sharing the rows, and takes the
-  // new maximum.
-  void Add(int Parts);
+  // Adds every file held, Parts threads sharing the rows, and with
+  // Maximum takes the new maximum as it goes: a run that shows no picture
+  // needs it only at the end.
+  void Add(int Parts, bool Maximum = true);
+  // Whether the sums' maximum is that of the sums as they are.
+  bool MaximumTaken() const { return FMaximumTaken; }
   // The files added go back to the read-ahead.
   void Done();
 
@@ -33,9 +36,11 @@ private:
   TSumMode NextMode() const { return FStored ? TSumMode::Add : TSumMode::Store; }
   void AddTogether(size_t First, size_t Last, int Parts);
   void AddStreamed(TExposure& File, int Parts);
+  void TakeMaximum(const std::vector<float>& Maxima);
 
   TExposureAccumulator& FSums;
   TReadAhead& FAhead;
   std::vector<THeld> FHeld;
   bool FStored = false;
+  bool FMaximumTaken = true;
 };

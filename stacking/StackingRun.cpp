@@ -91,12 +91,14 @@ struct TProcessing {
   int FilterIndex;
   TRunMeta& Meta;
   bool Raw;
+  size_t Files;
 };
 
-// The threads not busy reading share the addition and the preview.
-void AddPending(TRunHost& Host, TProcessing& Run, TBitmap24& Work) {
+// The threads not busy reading share the addition and the preview. Last:
+// no file after these is left to add.
+void AddPending(TRunHost& Host, TProcessing& Run, TBitmap24& Work, bool Last) {
   const int Parts = Run.Pool.Threads() - Run.Ahead.Reading();
-  Run.Pending.Add(Parts);
+  Run.Pending.Add(Parts, Last || Host.ShowsPicture());
   ShowPreview(Host, Run.Sums, Work, Parts, Run.Raw);
   Run.Pending.Done();
 }
@@ -123,7 +125,8 @@ void ProcessFile(TRunHost& Host, TProcessing& Run, const std::string& FileName, 
   // together with this one.
   if (!Host.ShowsPicture() && Run.Ahead.Ready(Index + 1))
     return;
-  AddPending(Host, Run, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview);
+  AddPending(Host, Run, Kind == TExposureKind::Jpeg ? Exposure.Bitmap() : Run.Preview,
+             Index + 1 == Run.Files);
 }
 
 std::vector<TReadAhead::TFile> ClassifiedFiles(const std::vector<std::string>& Files) {
@@ -186,7 +189,8 @@ void RunStacking(TRunHost& Host) {
   TRunAlignment Alignment(Host.Align());
   TBitmap24 Preview;
   TRunMeta Meta;
-  TProcessing Run{Sums, Ahead, Pending, Alignment, Preview, Pool, FilterIndex, Meta, Raw};
+  TProcessing Run{Sums, Ahead,       Pending, Alignment, Preview,
+                  Pool, FilterIndex, Meta,    Raw,       Files.size()};
   std::string Current;
   {
     TBusyCursor Busy(Host);
@@ -195,7 +199,7 @@ void RunStacking(TRunHost& Host) {
       if (!FileReadable(Current)) {
         // Files held for adding wait only for a next file already read.
         if (!Pending.Empty())
-          AddPending(Host, Run, Preview);
+          AddPending(Host, Run, Preview, I + 1 == Files.size());
         Ahead.Skip(I);
         continue;
       }
@@ -203,7 +207,7 @@ void RunStacking(TRunHost& Host) {
       ProcessFile(Host, Run, Current, I);
     }
     if (!Pending.Empty())
-      AddPending(Host, Run, Preview);
+      AddPending(Host, Run, Preview, true);
   }
   // The window keeps its own copy of the picture; the threads end and the
   // buffers are given back before the result is written.
@@ -212,6 +216,9 @@ void RunStacking(TRunHost& Host) {
   const TCropRect Crop = Alignment.Finish(Sums.Width, Sums.Height);
   if (!Sums.Allocated)
     throw Exception("Keine der gewählten Dateien konnte gelesen werden");
+  // Files passed over at the end leave the last addition without it.
+  if (!Pending.MaximumTaken())
+    Sums.UpdateMaximum();
   Host.Cropped(Sums.Width, Sums.Height, Crop);
 
   const std::string Proposal = ChangeFileExt(Current, ".tif");

@@ -81,12 +81,16 @@ protected:
   std::map<std::string, int> Seeds;
 };
 
+// A file passed over at the end leaves the last addition of a run without
+// a picture to take the maximum afterwards.
 TEST_F(RunAhead, AHostWithoutAPictureGetsNoPreviewButTheSameRun) {
   const std::vector<std::string> Files = {Jpeg("a.jpg", 1), Jpeg("b.jpg", 2), Jpeg("c.jpg", 3)};
+  std::vector<std::string> Picked = Files;
+  Picked.push_back(Dir.File("gone.jpg"));
   TScriptedHost Window;
   THiddenHost Hidden;
   for (TScriptedHost* Host : std::initializer_list<TScriptedHost*>{&Window, &Hidden}) {
-    Host->OpenAnswers.push_back({true, Files, 1});
+    Host->OpenAnswers.push_back({true, Picked, 1});
     Host->SaveAnswer = Dir.File(Host == &Window ? "window.tif" : "hidden.tif");
     RunStacking(*Host);
   }
