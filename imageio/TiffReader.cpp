@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 const std::array<uint16_t, 256>& Byte16Table() {
@@ -117,6 +118,25 @@ void ReadInput(TIFF* Handle, TTiffLayout Layout, uint32_t Width, uint32_t Height
   Routine(Handle, Width, Height, Red.get(), Green.get(), Blue.get());
 }
 
+// Up to Count more handles on the file Handle reads, opened by its name:
+// fewer when the name no longer leads to that file (replaced since), so
+// that no part reads another file.
+std::vector<TTiffHandle> MoreHandles(TIFF* Handle, const std::string& FileName, int Count) {
+  std::vector<TTiffHandle> Result;
+  struct stat Own {};
+  if (fstat(TIFFFileno(Handle), &Own) != 0)
+    return Result;
+  while (static_cast<int>(Result.size()) < Count) {
+    TTiffHandle Other(TIFFOpen(FileName.c_str(), "rm"));
+    struct stat Info {};
+    if (!Other || fstat(TIFFFileno(Other.get()), &Info) != 0 || Info.st_dev != Own.st_dev ||
+        Info.st_ino != Own.st_ino)
+      break;
+    Result.push_back(std::move(Other));
+  }
+  return Result;
+}
+
 } // namespace
 
 TTiffInput::TTiffInput(const std::string& FileName) : FFileName(FileName) {
@@ -140,18 +160,14 @@ void TTiffInput::CheckStrips() {
 }
 
 void TTiffInput::ReadStrips(int Parts, const TPartRunner& Run, const TStripRows& Rows) {
+  const std::vector<TTiffHandle> More = MoreHandles(FHandle.get(), FFileName, Parts - 1);
+  Parts = static_cast<int>(More.size()) + 1;
   std::vector<std::exception_ptr> Failures(static_cast<size_t>(Parts));
   Run(Parts, [&](int Part) {
     try {
       RaiseTiffFailure([&] {
-        TTiffHandle Own;
-        if (Part > 0) {
-          Own.reset(TIFFOpen(FFileName.c_str(), "rm"));
-          if (!Own)
-            FailTiff(MsgUnexpected);
-        }
-        ForEachContigStrip(Part > 0 ? Own.get() : FHandle.get(), FWidth, FHeight, Part, Parts,
-                           Rows);
+        TIFF* Handle = Part > 0 ? More[static_cast<size_t>(Part - 1)].get() : FHandle.get();
+        ForEachContigStrip(Handle, FWidth, FHeight, Part, Parts, Rows);
       });
     } catch (...) {
       Failures[static_cast<size_t>(Part)] = std::current_exception();

@@ -63,9 +63,10 @@ public:
   // full: a damaged file is refused before any of it is used.
   void CheckStrips();
   // Hands the rows of such a file to Rows a strip at a time. The strips
-  // are cut into Parts runs read at once by Run, each through a handle of
-  // its own, so Rows is called on several threads for distinct rows. The
-  // first failure in part order is raised when all parts are done.
+  // are cut into up to Parts runs read at once by Run, each through a
+  // handle of its own on the same file, so Rows is called on several
+  // threads for distinct rows. The first failure in part order is raised
+  // when all parts are done.
   void ReadStrips(int Parts, const TPartRunner& Run, const TStripRows& Rows);
 
 private:

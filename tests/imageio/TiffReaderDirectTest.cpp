@@ -6,6 +6,7 @@
 
 #include "VekExceptions.h"
 
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -248,6 +249,30 @@ TEST(TiffReaderDirect, InputRefusesBySizeOrFailsAsLoadTiff16) {
   TTiffInput Input(Dir.File("cut.tif"));
   EXPECT_EQ(MessageOf([&] { Input.Read(Red, Green, Blue); }), "Exception: Unexpected error");
   EXPECT_TRUE(!Red && !Green && !Blue);
+}
+
+// Strips read in parts come from the file that was opened, also when its
+// name leads to another file by the time they are read.
+TEST(TiffReaderDirect, StreamedStripsComeFromTheFileOpenedEvenWhenItsNameIsReplaced) {
+  TTempDir Dir;
+  TTiffPicture First = TTiffPicture::Pattern(40, 30, 16, 3, 1);
+  TTiffPicture Second = TTiffPicture::Pattern(40, 30, 16, 3, 2);
+  First.RowsPerStrip = Second.RowsPerStrip = 4;
+  WriteTiff(Dir.File("a.tif"), First);
+  WriteTiff(Dir.File("b.tif"), Second);
+  TTiffInput Input(Dir.File("a.tif"));
+  ASSERT_TRUE(Input.Streamable());
+  Input.CheckStrips();
+  std::filesystem::rename(Dir.File("b.tif"), Dir.File("a.tif"));
+  std::vector<uint16_t> Rgb(40 * 30 * 3);
+  Input.ReadStrips(3, RunPartsInTurn,
+                   [&](int, uint32_t Y0, uint32_t Rows, const uint16_t* Samples) {
+                     std::copy_n(Samples, Rows * 40 * 3, Rgb.begin() + Y0 * 40 * 3);
+                   });
+  for (uint32_t Y = 0; Y < 30; ++Y)
+    for (uint32_t X = 0; X < 40; ++X)
+      for (uint16_t C = 0; C < 3; ++C)
+        ASSERT_EQ(Rgb[(Y * 40 + X) * 3 + C], First.At(X, Y, C)) << X << " " << Y << " " << C;
 }
 
 } // namespace

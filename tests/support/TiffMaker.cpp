@@ -270,12 +270,6 @@ std::string Disagreement(const std::string& Way, const TStoredRead& Read, const 
   return {};
 }
 
-// Runs the parts one after the other, so that their rows come in order.
-void InTurn(int Parts, const std::function<void(int Part)>& Part) {
-  for (int P = 0; P < Parts; ++P)
-    Part(P);
-}
-
 // A file the reader can take as stored is read that way too, and streamed
 // in three parts when it can be: each must fail with the same message or
 // give the same samples as the planes. A streamed file fails in its check
@@ -299,16 +293,22 @@ std::string StoredReadDisagrees(const std::string& FileName, const TTiffLoad& L)
   Streamed.Message = FailureOf([&] { Again.CheckStrips(); });
   const std::string Late = FailureOf([&] {
     if (Streamed.Message.empty())
-      Again.ReadStrips(3, InTurn, [&](int, uint32_t Y0, uint32_t Rows, const uint16_t* Samples) {
-        if (size_t{Y0} * L.Width * 3 != Streamed.Rgb.size())
-          throw Exception("rows out of order");
-        Streamed.Rgb.insert(Streamed.Rgb.end(), Samples, Samples + size_t{Rows} * L.Width * 3);
-      });
+      Again.ReadStrips(
+          3, RunPartsInTurn, [&](int, uint32_t Y0, uint32_t Rows, const uint16_t* Samples) {
+            if (size_t{Y0} * L.Width * 3 != Streamed.Rgb.size())
+              throw Exception("rows out of order");
+            Streamed.Rgb.insert(Streamed.Rgb.end(), Samples, Samples + size_t{Rows} * L.Width * 3);
+          });
   });
   return Late.empty() ? Disagreement("streamed", Streamed, L) : "streamed: '" + Late + "'";
 }
 
 } // namespace
+
+void RunPartsInTurn(int Parts, const std::function<void(int Part)>& Part) {
+  for (int P = 0; P < Parts; ++P)
+    Part(P);
+}
 
 TTiffLoad LoadTiffForTest(const std::string& FileName) {
   TTiffLoad L;

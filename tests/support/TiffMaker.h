@@ -4,6 +4,7 @@
 #include "Plane16.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,4 +66,8 @@ struct TTiffLoad {
 
   bool PlanesEmpty() const { return !Red && !Green && !Blue; }
 };
+// Read as stored and streamed too where the file allows, each way checked
+// against the planes: a disagreement fails the load with its own message.
 TTiffLoad LoadTiffForTest(const std::string& FileName);
+// Runs the parts one after the other, so that their rows come in order.
+void RunPartsInTurn(int Parts, const std::function<void(int Part)>& Part);
