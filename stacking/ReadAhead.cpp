@@ -49,9 +49,10 @@ bool SameFile(const TJob::TStamp& A, const TJob::TStamp& B) {
          X.st_ctim.tv_nsec == Y.st_ctim.tv_nsec;
 }
 
-// What a file of the kind holds per pixel while it is read: a decoded
-// JPEG, the planes of a TIFF, or those of a raw file besides LibRaw's raw
-// samples and its four-sample working picture.
+// What a file of the kind may hold per pixel while it is read: a decoded
+// JPEG, a TIFF's 16-bit samples (a streamed TIFF holds only a strip), or
+// a raw file's planes besides LibRaw's raw samples and its four-sample
+// working picture.
 int BytesPerPixel(TExposureKind Kind) {
   switch (Kind) {
   case TExposureKind::Tiff:
