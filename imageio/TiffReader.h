@@ -1,5 +1,6 @@
 #pragma once
-// Reading one 16-bit exposure from a TIFF file into three channel planes.
+// Reading one 16-bit exposure from a TIFF file: into three channel planes,
+// as stored, or strip by strip as it is added.
 #include "PartRunner.h"
 #include "PictureMeta.h"
 #include "Plane16.h"

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 void TPendingAdds::Add(int Parts, bool Maximum) {
+  if (FHeld.empty())
+    return;
   FMaximumTaken = Maximum;
   size_t First = 0;
   while (First < FHeld.size()) {
