@@ -3,15 +3,13 @@
 // messages, so any other exception is a fault and crashes here too.
 #include "AsSaveTiff16Unit.h"
 #include "FuzzSupport.h"
+#include "TiffMaker.h"
 #include "VekExceptions.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -29,56 +27,6 @@ bool KnownMessage(const std::string& Message, const std::string& FileName) {
   return Message == "Unable to open input TIFF file '" + FileName + "'";
 }
 
-// Parts one after the other.
-void InTurn(int Parts, const std::function<void(int Part)>& Part) {
-  for (int P = 0; P < Parts; ++P)
-    Part(P);
-}
-
-// Samples read as stored, red, green and blue interleaved, must be those
-// of the planes.
-void RequireSamples(const uint16_t* Rgb, size_t Count, const TPlane16& Red, const TPlane16& Green,
-                    const TPlane16& Blue) {
-  for (size_t I = 0; I < Count; ++I)
-    detail::Require(Rgb[3 * I] == Red[I] && Rgb[3 * I + 1] == Green[I] && Rgb[3 * I + 2] == Blue[I],
-                    "read as stored gives other samples");
-}
-
-// A file that can be read as stored, interleaved, or streamed must then
-// fail with the planes' message (Failure) or give their samples; a
-// streamed file fails in its check or not at all.
-void CheckStoredRead(const std::string& FileName, const std::string& Failure, const TPlane16& Red,
-                     const TPlane16& Green, const TPlane16& Blue) {
-  TTiffInput Input(FileName);
-  if (!Input.StoredInterleaved())
-    return;
-  const size_t Count = size_t{Input.Width()} * Input.Height();
-  TPlane16 Rgb;
-  try {
-    Input.ReadAsStored(Rgb);
-    detail::Require(Failure.empty(), "read as stored succeeds where the planes fail");
-    RequireSamples(Rgb.get(), Count, Red, Green, Blue);
-  } catch (const Exception& Stored) {
-    detail::Require(!Rgb && Stored.Message() == Failure, "read as stored fails otherwise");
-  }
-  TTiffInput Again(FileName);
-  if (!Again.Streamable())
-    return;
-  try {
-    Again.CheckStrips();
-  } catch (const Exception& Checked) {
-    detail::Require(Checked.Message() == Failure, "the check of the strips fails otherwise");
-    return;
-  }
-  detail::Require(Failure.empty(), "the check of the strips passes where the planes fail");
-  std::vector<uint16_t> Streamed(3 * Count);
-  Again.ReadStrips(2, InTurn, [&](int, uint32_t Y0, uint32_t Rows, const uint16_t* Samples) {
-    std::copy_n(Samples, size_t{Rows} * Input.Width() * 3,
-                Streamed.begin() + static_cast<std::ptrdiff_t>(size_t{Y0} * Input.Width() * 3));
-  });
-  RequireSamples(Streamed.data(), Count, Red, Green, Blue);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -90,32 +38,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string FileName = detail::WriteFuzzFile("input.tif", Data, Size);
   if (!detail::TiffFitsBudget(FileName))
     return -1;
-  uint32_t Width = 0;
-  uint32_t Height = 0;
-  TPlane16 Red, Green, Blue;
+  // The profile must be readable to its last byte.
   try {
     TTiffInput Input(FileName);
-    Width = Input.Width();
-    Height = Input.Height();
-    // The profile must be readable to its last byte.
     volatile size_t Bytes = 0;
     for (const uint8_t Byte : Input.Meta().IccProfile)
       Bytes = Bytes + Byte;
-    Input.Read(Red, Green, Blue);
-  } catch (const Exception& Failure) {
-    detail::Require(!Red && !Green && !Blue, "planes left behind after a failed read");
-    detail::Require(KnownMessage(Failure.Message(), FileName), "failure with a foreign message");
-    // Opened, the file failed in its samples.
-    if (Width > 0)
-      CheckStoredRead(FileName, Failure.Message(), Red, Green, Blue);
+  } catch (const Exception&) {
+    // The load below meets the same failure.
+  }
+  // Read into planes, and as stored and streamed where the file allows
+  // it: every way must give the same samples or the same failure.
+  const TTiffLoad L = LoadTiffForTest(FileName);
+  if (L.Failed) {
+    detail::Require(KnownMessage(L.Message, FileName),
+                    "failure with a foreign message, or ways of reading that disagree");
+    detail::Require(L.PlanesEmpty(), "planes left behind after a failed read");
     return 0;
   }
-  detail::Require(Red && Green && Blue, "successful read without planes");
-  CheckStoredRead(FileName, {}, Red, Green, Blue);
-  if (Width > 0 && Height > 0) {
+  detail::Require(L.Red && L.Green && L.Blue, "successful read without planes");
+  if (L.Width > 0 && L.Height > 0) {
     // Every plane must hold Width x Height samples.
-    const size_t Last = size_t{Width} * Height - 1;
-    volatile uint16_t Sum = static_cast<uint16_t>(Red[Last] + Green[Last] + Blue[Last]);
+    const size_t Last = size_t{L.Width} * L.Height - 1;
+    volatile uint16_t Sum = static_cast<uint16_t>(L.Red[Last] + L.Green[Last] + L.Blue[Last]);
     (void)Sum;
   }
   return 0;

@@ -82,15 +82,22 @@ private:
   std::unique_ptr<uint16_t[]> FData;
 };
 
+// Visits the strips of Height rows, Rps a strip, in order, numbers
+// counting on from Strip: Visit(number, first row, rows).
+template <class F>
+void ForEachStripRows(uint32_t Height, uint32_t Rps, uint32_t& Strip, F&& Visit) {
+  for (uint64_t Row0 = 0; Row0 < Height; Row0 += Rps, ++Strip)
+    Visit(Strip, Row0, std::min<uint64_t>(Rps, Height - Row0));
+}
+
 // Reads the strips of one plane in order, numbers counting on from Strip,
 // and hands each to Copy(samples, first row, rows).
 template <class F>
 void ForEachStrip(TChunkBuffer& Buffer, uint32_t Width, uint32_t Height, uint32_t Rps,
                   int SamplesPerPixel, uint32_t& Strip, F&& Copy) {
-  for (uint64_t Row0 = 0; Row0 < Height; Row0 += Rps, ++Strip) {
-    const uint64_t Rows = std::min<uint64_t>(Rps, Height - Row0);
-    Copy(Buffer.Read(Strip, Rows * Width * SamplesPerPixel), Row0, Rows);
-  }
+  ForEachStripRows(Height, Rps, Strip, [&](uint32_t Number, uint64_t Row0, uint64_t Rows) {
+    Copy(Buffer.Read(Number, Rows * Width * SamplesPerPixel), Row0, Rows);
+  });
 }
 
 // Reads the tiles of one plane left to right, then top to bottom, numbers
@@ -140,15 +147,15 @@ void CheckContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height) {
     FailTiff(MsgUnexpected);
   const uint64_t Size = static_cast<uint64_t>(Info.st_size);
   uint32_t Strip = 0;
-  for (uint64_t Row0 = 0; Row0 < Height; Row0 += Rps, ++Strip) {
+  ForEachStripRows(Height, Rps, Strip, [&](uint32_t Number, uint64_t, uint64_t Rows) {
     // What reading the strip would take: its recorded count, then its
     // bytes at its offset.
-    const uint64_t Bytes = std::min<uint64_t>(Rps, Height - Row0) * Width * 6;
-    const uint64_t Offset = TIFFGetStrileOffset(Handle, Strip);
-    if (Strip >= TIFFNumberOfStrips(Handle) || TIFFGetStrileByteCount(Handle, Strip) < Bytes ||
+    const uint64_t Bytes = Rows * Width * 6;
+    const uint64_t Offset = TIFFGetStrileOffset(Handle, Number);
+    if (Number >= TIFFNumberOfStrips(Handle) || TIFFGetStrileByteCount(Handle, Number) < Bytes ||
         Offset > Size || Size - Offset < Bytes)
       FailTiff(MsgUnexpected);
-  }
+  });
 }
 
 void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
@@ -165,16 +172,16 @@ void ReadContigStrips(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* R
 }
 
 void ReadContigStripsAsStored(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Rgb) {
-  const uint32_t Rps = QueryRowsPerStrip(Handle, Height);
   const bool Uncompressed = IsUncompressed(Handle);
   uint32_t Strip = 0;
-  for (uint64_t Row0 = 0; Row0 < Height; Row0 += Rps, ++Strip) {
-    const uint64_t Samples = std::min<uint64_t>(Rps, Height - Row0) * Width * 3;
-    // Exactly the strip's own rows: the library then reads an uncompressed
-    // strip straight into place.
-    ReadChunk(Handle, false, Uncompressed, Strip, Rgb + Row0 * Width * 3,
-              static_cast<tmsize_t>(Samples * 2), Samples);
-  }
+  ForEachStripRows(Height, QueryRowsPerStrip(Handle, Height), Strip,
+                   [&](uint32_t Number, uint64_t Row0, uint64_t Rows) {
+                     const uint64_t Samples = Rows * Width * 3;
+                     // Exactly the strip's own rows: the library then reads
+                     // an uncompressed strip straight into place.
+                     ReadChunk(Handle, false, Uncompressed, Number, Rgb + Row0 * Width * 3,
+                               static_cast<tmsize_t>(Samples * 2), Samples);
+                   });
 }
 
 void ReadContigTiles(TIFF* Handle, uint32_t Width, uint32_t Height, uint16_t* Red, uint16_t* Green,
